@@ -1,0 +1,65 @@
+#pragma once
+
+// The simulation and view state: plain globals that live for the whole process.
+// Every subsystem reads and writes them directly.
+
+#include <cstdint>
+#include <vector>
+
+#include "render/camera.h"
+
+class Background;
+
+// 160 x 160 floats; cell (x, y) is element x + y * GRID_SIZE.
+using Field = std::vector<float>;
+
+// Visualisation mode 0 to 6 (plain, h, heightChange, heightAccel, speedSq,
+// flowDirection, energyProduct).
+using ColorMode = int;
+
+constexpr int GRID_SIZE = 160;
+constexpr int CELL_COUNT = GRID_SIZE * GRID_SIZE;
+constexpr float TIMESTEP = 0.0625f;
+constexpr float CELL_SIZE = 0.3125f;
+constexpr double GRAVITY = 10.0;
+extern float invCellSize; // 1 / CELL_SIZE, stored as a float
+
+inline int cellIndex(int x, int y) { return x + y * GRID_SIZE; }
+
+extern Camera camera;
+
+// Staggered grid: h at cell centres, u on the face between (x-1, y) and (x, y),
+// v on the face between (x, y-1) and (x, y).
+extern Field u, v, scratch, h;
+extern Field heightChange, heightAccel, speedSq, flowDirection, energyProduct;
+
+extern ColorMode colorMode;
+extern double colorOffsets[2];
+extern bool paused;
+extern bool zoomDrag;
+extern int lastMouseX, lastMouseY;
+extern int windowWidth, windowHeight;
+extern float lightPosition[4];
+extern double spherePosition[3];
+extern unsigned int fontBase;
+extern int fpsSamples[20];
+extern int fpsIndex;
+extern int64_t perfFrequency, perfLast, perfDelta;
+extern Background* skybox;
+
+// Per-mode ranges over the interior, written by every step; scale = 1 / (max - min).
+extern float hMax, hMin, hScale;
+extern float heightChangeMax, heightChangeMin, heightChangeScale;
+extern float heightAccelMax, heightAccelMin, heightAccelScale;
+extern float speedSqMax, speedSqMin, speedSqScale;
+extern float flowDirectionMax, flowDirectionMin, flowDirectionScale;
+extern float energyProductMax, energyProductMin, energyProductScale;
+
+// Grows every field to CELL_COUNT elements (new elements 0), in creation order.
+void sizeFields();
+
+// Return to rest: h = 1, every other field 0. Ranges, mode, pause and camera stay.
+void resetFields();
+
+// Maxima and minima back to their reset values (h: 1, the others: 0); scales untouched.
+void resetRanges();

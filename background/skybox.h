@@ -1,0 +1,18 @@
+#pragma once
+
+#include "background/background.h"
+
+class TextureMap;
+
+// A cube around the viewer textured with the cube map read from "skybox.tga".
+class Skybox : public Background {
+public:
+    TextureMap* texture = nullptr; // never deleted
+    float halfSize = 10.0f;
+
+    // Loads the picture; ends the process with status -1 when it cannot be read.
+    Skybox();
+
+    void Init(Rect* rect) override; // compiles the cube; the rect is ignored
+    void Draw() override;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// A picture in memory: rows top to bottom, pixels left to right, channels
+// grey[, alpha] or red, green, blue[, alpha].
+class Image {
+public:
+    unsigned char* data = nullptr; // owned; malloc/calloc, freed with free
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t depth = 0; // bytes per pixel
+    uint32_t size = 0;  // width * height * depth once filled
+
+    Image() = default;
+    ~Image();
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+
+    // Reads a TGA file; 0 on success, -1 on failure.
+    int Read(const char* fileName);
+    // Reads TGA from an open stream and closes it; 0 on success, -1 on failure.
+    int Read_TARGA(FILE* stream);
+
+    void FlipH();
+    void FlipV();
+
+    // Copies the rectangle of this image's preset width and height at (x, y) of
+    // source into this image; returns this image, or null on failure.
+    Image* Crop(const Image& source, uint32_t x, uint32_t y);
+};

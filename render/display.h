@@ -1,0 +1,4 @@
+#pragma once
+
+// GLUT display callback: sky, light, camera, marker sphere, water, overlay, swap.
+void display();
