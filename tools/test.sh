@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: a plain optimised build, a build under
+# AddressSanitizer + UndefinedBehaviorSanitizer, and a bounded fuzzing run.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="$(nproc)"
+fuzz_seconds="${RIPPLEMOOR_FUZZ_SECONDS:-60}"
+
+bash "$root/tools/deps.sh"
+
+# GL tests share one Xvfb; the end-to-end tests start their own.
+run_suite() {
+    local build="$1"; shift
+    cmake -S "$root" -B "$build" "$@" >/dev/null
+    cmake --build "$build" -j"$jobs"
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+        ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 600
+}
+
+start=$SECONDS
+echo "== plain build =="
+run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=Release
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
+ASAN_OPTIONS="halt_on_error=1:abort_on_error=1" \
+UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
+    run_suite "$root/build-test-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIPPLEMOOR_SANITIZE=ON -DRIPPLEMOOR_BENCH=OFF
+
+echo "== fuzzing the TGA reader for ${fuzz_seconds}s =="
+bash "$root/tools/fuzz.sh" "$fuzz_seconds"
+
+echo "All tests passed in $((SECONDS - start))s."
