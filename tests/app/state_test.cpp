@@ -17,8 +17,9 @@ void expectRest()
     for (int i = 0; i < CELL_COUNT; ++i) {
         ASSERT_EQ(h[i], 1.0f) << "cell " << i;
         for (Field* f : allFields) {
-            if (f != &h)
+            if (f != &h) {
                 ASSERT_EQ((*f)[i], 0.0f) << "cell " << i;
+            }
         }
     }
 }
