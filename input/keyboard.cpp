@@ -1,0 +1,52 @@
+#include "input/keyboard.h"
+
+#include <cstdlib>
+
+#include <GL/gl.h>
+
+#include "app/state.h"
+#include "sim/drops.h"
+
+void keyboard(unsigned char key, int /*x*/, int /*y*/)
+{
+    switch (key) {
+    case 27:
+        std::exit(0);
+    case '0':
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+        colorMode = key - '0';
+        break;
+    case 'b':
+        // Equal offsets give equal channels: grey tones.
+        colorOffsets[0] = 0.0;
+        colorOffsets[1] = 0.0;
+        break;
+    case 'c':
+        colorOffsets[0] = 1.0 / 3.0;
+        colorOffsets[1] = -1.0 / 3.0;
+        break;
+    case 'd':
+        randomDrop();
+        break;
+    case 'f':
+        glShadeModel(GL_FLAT);
+        break;
+    case 'p':
+        paused = !paused;
+        break;
+    case 'r':
+        resetFields();
+        break;
+    case 's':
+        glShadeModel(GL_SMOOTH);
+        break;
+    default:
+        // Every other key, upper case included, is ignored.
+        break;
+    }
+}

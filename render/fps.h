@@ -1,4 +1,39 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+
+// Frame-rate overlay: a ring of the last 20 rate samples and their average.
+
+constexpr int FPS_SAMPLE_COUNT = 20;
+
+// Largest sample magnitude kept in the ring: twenty of them still sum within an int.
+constexpr int FPS_SAMPLE_LIMIT = 2147483647 / FPS_SAMPLE_COUNT;
+
+// The overlay has five characters for the number, a minus sign included.
+constexpr int FPS_SHOWN_MAX = 99999;
+constexpr int FPS_SHOWN_MIN = -9999;
+constexpr int FPS_DIGITS_SIZE = 6; // five characters and the terminator
+
+// Frames per second over one interval of delta ticks at frequency ticks per
+// second, truncated toward zero and held within +-FPS_SAMPLE_LIMIT.
+// A zero interval counts as the fastest rate; a frequency of 0 or less gives 0.
+int frameRateSample(int64_t delta, int64_t frequency);
+
+// Stores a sample in fpsSamples[fpsIndex] and moves fpsIndex on around the ring.
+void recordFpsSample(int sample);
+
+// Mean of all 20 slots (unwritten ones count as 0), truncated toward zero.
+int averageFps();
+
+// Decimal text of an average, held to what fits the five-character field.
+void formatFps(int average, char (&digits)[FPS_DIGITS_SIZE]);
+
+// "FPS: " followed by formatFps of the average.
+std::string fpsText(int average);
+
+// Samples perfDelta / perfFrequency, records it and returns the new average.
+int updateFps();
+
 // Adds the latest frame-interval sample and draws "FPS: " with the 20-frame average.
 void drawFps();

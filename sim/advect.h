@@ -2,9 +2,15 @@
 
 #include "app/state.h"
 
-// Bilinear interpolation of f at (px, py), both in 0..159.
+// Bilinear interpolation of f at (px, py), both in 0..159. Neighbours past
+// column or row 159 have weight zero and are not read.
 float sampleBilinear(const Field& f, float px, float py);
 
+// Clamps a departure coordinate to 0..159; a NaN coordinate becomes 0, like one
+// that lies before the first column or row, so it can never index outside the grid.
+float clampToGrid(float p);
+
 // Semi-Lagrangian advection of f along (u, v). kind: 0 height (cell centres),
-// 1 x-velocity, 2 y-velocity; any other kind ends the process with status 1.
+// 1 x-velocity, 2 y-velocity; any other kind ends the process with status 1
+// before anything is written.
 void advect(Field& f, int kind);

@@ -1,0 +1,26 @@
+#pragma once
+
+// The water surface: 158 lit triangle strips built from h on every frame.
+
+constexpr int FIRST_STRIP_ROW = 1;   // row 0 is never drawn
+constexpr int LAST_STRIP_ROW = 158;  // strip y joins rows y and y + 1
+constexpr double HEIGHT_SCALE = 100.0;
+
+struct SurfaceNormal {
+    double x, y, z;
+};
+
+// Drawn height of cell (x, r): 100 * h, in double.
+double scaledHeight(int x, int r);
+
+// (-dX, 1, -dZ) scaled to unit length; dX and dZ are height steps over one cell.
+SurfaceNormal normalFromSlopes(double dX, double dZ);
+
+// Normal sent with the upper vertex (x, y + 1) of strip y, for x >= 1.
+SurfaceNormal upperNormal(int x, int y);
+
+// Normal sent with the lower vertex (x, y) of strip y, for x >= 1.
+SurfaceNormal lowerNormal(int x, int y);
+
+// Sends the strips in immediate mode with per-vertex colours and normals.
+void drawSurface();

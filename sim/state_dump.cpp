@@ -1,0 +1,48 @@
+#include "sim/state_dump.h"
+
+#include <cstring>
+
+#include "app/state.h"
+
+namespace {
+
+void appendFloat(std::vector<unsigned char>& out, float value)
+{
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<unsigned char>(bits >> shift));
+}
+
+} // namespace
+
+std::vector<unsigned char> stateBytes()
+{
+    std::vector<unsigned char> out;
+    out.reserve(STATE_DUMP_BYTES);
+    for (const Field* f : {&h, &u, &v, &heightChange, &heightAccel, &speedSq, &flowDirection, &energyProduct})
+        for (float value : *f)
+            appendFloat(out, value);
+    for (float value : {hMax, hMin, hScale, heightChangeMax, heightChangeMin, heightChangeScale,
+                        heightAccelMax, heightAccelMin, heightAccelScale, speedSqMax, speedSqMin,
+                        speedSqScale, flowDirectionMax, flowDirectionMin, flowDirectionScale,
+                        energyProductMax, energyProductMin, energyProductScale})
+        appendFloat(out, value);
+    return out;
+}
+
+uint64_t fnv1a64(const unsigned char* data, size_t size)
+{
+    uint64_t hash = 14695981039346656037ull;
+    for (size_t k = 0; k < size; ++k) {
+        hash ^= data[k];
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+uint64_t stateHash()
+{
+    const std::vector<unsigned char> bytes = stateBytes();
+    return fnv1a64(bytes.data(), bytes.size());
+}

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "sim/state_dump.h"
+
+#ifndef REPLAY_BINARY
+#error "REPLAY_BINARY must name the ripplemoor-replay executable"
+#endif
+
+namespace {
+
+struct Run {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string tempPath(const std::string& name)
+{
+    const char* dir = std::getenv("TMPDIR");
+    return std::string(dir ? dir : "/tmp") + "/ripplemoor_replay_test_" + std::to_string(getpid()) + "_" + name;
+}
+
+// Runs the tool on a script given on standard input, or as the file argument.
+Run replay(const std::string& script, bool asFile = false)
+{
+    const std::string in = tempPath("in"), out = tempPath("out"), err = tempPath("err");
+    std::ofstream(in, std::ios::binary) << script;
+    const std::string command = std::string(REPLAY_BINARY) + (asFile ? " " + in : " < " + in) + " > " + out +
+                                " 2> " + err;
+    Run run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = readFile(out);
+    run.err = readFile(err);
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return run;
+}
+
+void expectError(const std::string& script, const std::string& message)
+{
+    const Run run = replay(script);
+    EXPECT_EQ(run.status, 2) << script;
+    EXPECT_EQ(run.err, message + "\n") << script;
+}
+
+TEST(Replay, HashesWhatItDumps)
+{
+    const std::string dump = tempPath("state.bin");
+    const Run run = replay("# a comment\n\n  drop 80 80 4 0.3\nstep 20\nmode 6\nstep 5\ndump " + dump +
+                           "\nhash\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string bytes = readFile(dump);
+    std::remove(dump.c_str());
+    ASSERT_EQ(bytes.size(), size_t(819272));
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "fnv1a64 %016llx\n",
+                  (unsigned long long)fnv1a64(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
+    EXPECT_EQ(run.out, expected);
+}
+
+TEST(Replay, StartsFromTheStartUpState)
+{
+    const std::string dump = tempPath("rest.bin");
+    ASSERT_EQ(replay("dump " + dump + "\n").status, 0);
+    const std::string bytes = readFile(dump);
+    std::remove(dump.c_str());
+    ASSERT_EQ(bytes.size(), size_t(819272));
+    auto floatAt = [&](size_t index) {
+        float f;
+        std::memcpy(&f, bytes.data() + 4 * index, 4);
+        return f;
+    };
+    for (size_t i = 0; i < 25600; ++i)
+        ASSERT_EQ(floatAt(i), 1.0f) << "h " << i;
+    for (size_t i = 25600; i < 8 * 25600; ++i)
+        ASSERT_EQ(floatAt(i), 0.0f) << i;
+    // hMax, hMin 1; every other bound and all scales 0.
+    EXPECT_EQ(floatAt(8 * 25600 + 0), 1.0f);
+    EXPECT_EQ(floatAt(8 * 25600 + 1), 1.0f);
+    for (size_t k = 2; k < 18; ++k)
+        EXPECT_EQ(floatAt(8 * 25600 + k), 0.0f) << k;
+}
+
+TEST(Replay, SetAcceptsExactAndNonFiniteValues)
+{
+    const Run same = replay("set h 3 4 0x1.8p+0\nhash\nreset\nset h 3 4 1.5\nhash\n");
+    ASSERT_EQ(same.status, 0) << same.err;
+    const size_t split = same.out.find('\n');
+    EXPECT_EQ(same.out.substr(0, split + 1), same.out.substr(split + 1));
+    const Run nonFinite = replay("set u 80 80 nan\nset v 81 80 inf\nset heightChange 5 5 -inf\nstep 50\nhash\n");
+    EXPECT_EQ(nonFinite.status, 0) << nonFinite.err;
+    EXPECT_EQ(nonFinite.out.size(), std::string("fnv1a64 0123456789abcdef\n").size());
+}
+
+TEST(Replay, ReadsTheScriptFileArgument)
+{
+    const Run fromFile = replay("drop 10 10 2 0.05\nstep 3\nhash\n", true);
+    const Run fromStdin = replay("drop 10 10 2 0.05\nstep 3\nhash\n");
+    ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+    EXPECT_EQ(fromFile.out, fromStdin.out);
+    EXPECT_EQ(fromFile.out.rfind("fnv1a64 ", 0), 0u);
+}
+
+TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
+{
+    expectError("fly 3\n", "line 1: unknown command 'fly'");
+    expectError("hash\n\n# c\nstep\n", "line 4: 'step' needs 1 argument(s), got 0");
+    expectError("step 1 2\n", "line 1: unexpected word '2' after 'step'");
+    expectError("step 1x\n", "line 1: malformed step count '1x'");
+    expectError("step -1\n", "line 1: step count '-1' out of range 0 to 9223372036854775807");
+    expectError("drop 1 2 0 0.5\n", "line 1: radius '0' out of range 1 to 2147483647");
+    expectError("drop 1 2 3 half\n", "line 1: malformed increment 'half'");
+    expectError("drop 99999999999 2 3 0.5\n", "line 1: column '99999999999' out of range -2147483648 to 2147483647");
+    expectError("set w 1 1 0\n", "line 1: unknown field 'w' (h, u, v or heightChange)");
+    expectError("set h 160 1 0\n", "line 1: column '160' out of range 0 to 159");
+    expectError("set h 1 -1 0\n", "line 1: row '-1' out of range 0 to 159");
+    expectError("set h 1 1\n", "line 1: 'set' needs 4 argument(s), got 3");
+    expectError("mode 7\n", "line 1: mode '7' out of range 0 to 6");
+    expectError("reset now\n", "line 1: unexpected word 'now' after 'reset'");
+    expectError("dump /nonexistent-dir/x.bin\n", "line 1: cannot write '/nonexistent-dir/x.bin': No such file or directory");
+}
+
+TEST(Replay, StopsAtTheFirstErrorAfterRunningWhatCameBefore)
+{
+    const Run run = replay("hash\nbogus\nhash\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out.size(), std::string("fnv1a64 0123456789abcdef\n").size());
+    EXPECT_EQ(run.err, "line 2: unknown command 'bogus'\n");
+}
+
+TEST(Replay, UnreadableScriptFileIsReported)
+{
+    const std::string missing = tempPath("missing");
+    const std::string command = std::string(REPLAY_BINARY) + " " + missing + " 2> " + tempPath("err2");
+    const int raw = std::system(command.c_str());
+    EXPECT_EQ(WEXITSTATUS(raw), 2);
+    EXPECT_EQ(readFile(tempPath("err2")), "line 0: cannot read the script '" + missing + "': No such file or directory\n");
+    const std::string dirCommand = std::string(REPLAY_BINARY) + " / 2> " + tempPath("err2");
+    EXPECT_EQ(WEXITSTATUS(std::system(dirCommand.c_str())), 2);
+    EXPECT_EQ(readFile(tempPath("err2")), "line 1: cannot read the script: Is a directory\n");
+    std::remove(tempPath("err2").c_str());
+}
+
+} // namespace
