@@ -117,6 +117,65 @@ GLint compressedFormat(uint32_t compression, uint32_t depth)
     }
 }
 
+// What one Setup call sends to the GL.
+struct Upload {
+    uint32_t format = 0; // pixel-format field value
+    GLint internalFormat = 0;
+    GLenum glFormat = 0;
+    bool compressed = false;
+};
+
+// Decides the formats and writes the pixel-format field (and, for compression,
+// the alpha class) back into flags; -1 for a depth no format takes.
+int chooseFormats(uint32_t& flags, const Image& image, Upload& up)
+{
+    up.format = field(flags, FORMAT_MASK, FORMAT_SHIFT);
+    up.compressed = field(flags, COMPRESSION_MASK, COMPRESSION_SHIFT) != 0;
+    if (up.format == FORMAT_DEPTH) {
+        up.internalFormat = GL_DEPTH_COMPONENT;
+    } else if (up.compressed) {
+        const uint32_t compression = field(flags, COMPRESSION_MASK, COMPRESSION_SHIFT);
+        up.format = image.depth == 3 ? 4 : 6;
+        if (up.format == 6)
+            flags = withField(flags, ALPHA_MASK, 0, 2);
+        if (compression == 1 && image.depth != 3)
+            flags = withField(flags, ALPHA_MASK, 0, 1);
+        up.internalFormat = compressedFormat(compression, image.depth);
+    } else {
+        if (image.depth < 1 || image.depth > 4) {
+            fprintf(stderr, "TextureMap::Setup: Invalid texture depth: %d\n", int(image.depth));
+            return -1;
+        }
+        up.format = pixelFormatForDepth(image.depth, up.format);
+        up.internalFormat = up.format == FORMAT_INTENSITY ? GL_INTENSITY : GLint(image.depth);
+    }
+    flags = withField(flags, FORMAT_MASK, FORMAT_SHIFT, up.format);
+    up.glFormat = PIXEL_FORMATS[up.format];
+    return 0;
+}
+
+void uploadFlat(GLenum target, Image& image, const Upload& up)
+{
+    PackedUpload packed;
+    if (target == GL_TEXTURE_1D) {
+        glTexImage1D(target, 0, up.internalFormat, GLsizei(image.width), 0, up.glFormat, GL_UNSIGNED_BYTE,
+                     image.data);
+        return;
+    }
+    // GL rows run bottom to top.
+    if (image.data != nullptr)
+        image.FlipV();
+    glTexImage2D(target, 0, up.internalFormat, GLsizei(image.width), GLsizei(image.height), 0, up.glFormat,
+                 GL_UNSIGNED_BYTE, image.data);
+}
+
+void setDepthCompare(GLenum target)
+{
+    glTexParameteri(target, GL_DEPTH_TEXTURE_MODE, GL_LUMINANCE);
+    glTexParameteri(target, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_R_TO_TEXTURE);
+    glTexParameteri(target, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+}
+
 bool pixelsMatchUpload(const Image& image, uint32_t format)
 {
     // The upload reads FORMAT_BYTES per pixel; a block laid out otherwise would be
@@ -128,21 +187,20 @@ bool pixelsMatchUpload(const Image& image, uint32_t format)
     return uint64_t(image.width) * image.height * image.depth <= image.size;
 }
 
-int uploadCubeFaces(const Image& image, GLint internalFormat, GLenum glFormat,
-                                bool compressed)
+int uploadCubeFaces(const Image& image, const Upload& up)
 {
     const uint32_t faceWidth = image.width / 3;
     const uint32_t faceHeight = image.height / 2;
     PackedUpload packed;
     if (image.data == nullptr) {
         for (const CubeFace& face : CUBE_FACES) {
-            glTexImage2D(face.target, 0, internalFormat, GLsizei(faceWidth), GLsizei(faceHeight), 0,
-                         glFormat, GL_UNSIGNED_BYTE, nullptr);
+            glTexImage2D(face.target, 0, up.internalFormat, GLsizei(faceWidth), GLsizei(faceHeight), 0,
+                         up.glFormat, GL_UNSIGNED_BYTE, nullptr);
         }
         return 0;
     }
     // Compressed cube maps are left without images.
-    if (compressed)
+    if (up.compressed)
         return 0;
 
     Image faceImage;
@@ -154,8 +212,8 @@ int uploadCubeFaces(const Image& image, GLint internalFormat, GLenum glFormat,
             fprintf(stderr, "TextureMap::Setup: Failed to crop(%d) image.\n", i);
             return -1;
         }
-        glTexImage2D(face.target, 0, internalFormat, GLsizei(faceWidth), GLsizei(faceHeight), 0,
-                     glFormat, GL_UNSIGNED_BYTE, faceImage.data);
+        glTexImage2D(face.target, 0, up.internalFormat, GLsizei(faceWidth), GLsizei(faceHeight), 0,
+                     up.glFormat, GL_UNSIGNED_BYTE, faceImage.data);
     }
     return 0; // the face image frees its block on the way out
 }
@@ -170,6 +228,18 @@ void setWraps(GLenum target, uint32_t word)
         if (mode != 0)
             glTexParameteri(target, params[i], mode);
     }
+}
+
+void setSampling(GLenum target, uint32_t flags)
+{
+    const GLint minFilter = MIN_FILTERS[field(flags, MIN_FILTER_MASK, MIN_FILTER_SHIFT)];
+    if (minFilter != 0)
+        glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
+    if (flags & MAG_NEAREST)
+        glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    setWraps(target, flags);
+    const GLfloat anisotropy = ANISOTROPY[field(flags, ANISOTROPY_MASK, ANISOTROPY_SHIFT)];
+    glTexParameterf(target, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
 }
 
 } // namespace
@@ -190,92 +260,41 @@ unsigned int TextureMap::Target() const { return TARGETS[field(flags, TARGET_MAS
 int TextureMap::Setup(uint32_t word, Image& image)
 {
     flags = word;
-    const uint32_t compression = field(word, COMPRESSION_MASK, COMPRESSION_SHIFT);
-    const uint32_t minFilter = field(word, MIN_FILTER_MASK, MIN_FILTER_SHIFT);
-    const bool mipmaps = minFilter <= 3;
+    const bool mipmaps = field(word, MIN_FILTER_MASK, MIN_FILTER_SHIFT) <= 3;
     if (mipmaps)
         maxLevel = halvingsToOne(image.width);
 
-    // Pixel format and internal format.
-    uint32_t format = field(flags, FORMAT_MASK, FORMAT_SHIFT);
-    GLint internalFormat = 0;
-    if (format == FORMAT_DEPTH) {
-        internalFormat = GL_DEPTH_COMPONENT;
-    } else if (compression != 0) {
-        format = image.depth == 3 ? 4 : 6;
-        if (format == 6)
-            flags = withField(flags, ALPHA_MASK, 0, 2);
-        if (compression == 1 && image.depth != 3)
-            flags = withField(flags, ALPHA_MASK, 0, 1);
-        internalFormat = compressedFormat(compression, image.depth);
-    } else {
-        if (image.depth < 1 || image.depth > 4) {
-            fprintf(stderr, "TextureMap::Setup: Invalid texture depth: %d\n", int(image.depth));
-            return -1;
-        }
-        format = pixelFormatForDepth(image.depth, format);
-        internalFormat = format == FORMAT_INTENSITY ? GL_INTENSITY : GLint(image.depth);
-    }
-    flags = withField(flags, FORMAT_MASK, FORMAT_SHIFT, format);
-    const GLenum glFormat = PIXEL_FORMATS[format];
-
-    if (image.data != nullptr && !pixelsMatchUpload(image, format))
+    Upload up;
+    if (chooseFormats(flags, image, up) != 0)
+        return -1;
+    if (image.data != nullptr && !pixelsMatchUpload(image, up.format))
         return -1;
 
     // Kind of texture from the image's shape.
-    GLenum target = 0;
-    if (image.height == 1 || image.width == image.height) {
-        if (!isPowerOfTwo(image.width)) {
-            fprintf(stderr, "TextureMap::Setup: Texture dimensions must be a power of 2.\n");
-            return -1;
-        }
-        const bool is1D = image.height == 1;
-        flags = withField(flags, TARGET_MASK, TARGET_SHIFT, is1D ? TARGET_1D : TARGET_2D);
-        target = Target();
-        glBindTexture(target, id);
-        setMipmapParameters(target, mipmaps, maxLevel);
-        PackedUpload packed;
-        if (is1D) {
-            glTexImage1D(target, 0, internalFormat, GLsizei(image.width), 0, glFormat, GL_UNSIGNED_BYTE,
-                         image.data);
-        } else {
-            // GL rows run bottom to top.
-            if (image.data != nullptr)
-                image.FlipV();
-            glTexImage2D(target, 0, internalFormat, GLsizei(image.width), GLsizei(image.height), 0,
-                         glFormat, GL_UNSIGNED_BYTE, image.data);
-        }
-    } else if (uint64_t(image.width) * 2 == uint64_t(image.height) * 3) {
-        if (format == FORMAT_DEPTH)
-            return -1;
-        flags = withField(flags, TARGET_MASK, TARGET_SHIFT, TARGET_CUBE);
-        target = Target();
-        glBindTexture(target, id);
-        setMipmapParameters(target, mipmaps, maxLevel);
-        if (uploadCubeFaces(image, internalFormat, glFormat, compression != 0) != 0)
-            return -1;
-    } else {
+    const bool flat = image.height == 1 || image.width == image.height;
+    const bool cube = !flat && uint64_t(image.width) * 2 == uint64_t(image.height) * 3;
+    if (flat && !isPowerOfTwo(image.width)) {
+        fprintf(stderr, "TextureMap::Setup: Texture dimensions must be a power of 2.\n");
         return -1;
     }
+    if ((!flat && !cube) || (cube && up.format == FORMAT_DEPTH))
+        return -1;
 
-    if (format == FORMAT_DEPTH) {
-        glTexParameteri(target, GL_DEPTH_TEXTURE_MODE, GL_LUMINANCE);
-        glTexParameteri(target, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_R_TO_TEXTURE);
-        glTexParameteri(target, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
-    }
+    const uint32_t kind = cube ? TARGET_CUBE : image.height == 1 ? TARGET_1D : TARGET_2D;
+    flags = withField(flags, TARGET_MASK, TARGET_SHIFT, kind);
+    const GLenum target = Target();
+    glBindTexture(target, id);
+    setMipmapParameters(target, mipmaps, maxLevel);
+    if (flat)
+        uploadFlat(target, image, up);
+    else if (uploadCubeFaces(image, up) != 0)
+        return -1;
 
-    if (image.data != nullptr && compression == 0) {
-        const uint32_t alphaClass = formatHasAlpha(format) ? alphaClassOf(image) : 0;
-        flags = withField(flags, ALPHA_MASK, 0, alphaClass);
-    }
-
-    if (MIN_FILTERS[minFilter] != 0)
-        glTexParameteri(target, GL_TEXTURE_MIN_FILTER, MIN_FILTERS[minFilter]);
-    if (word & MAG_NEAREST)
-        glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    setWraps(target, flags);
-    glTexParameterf(target, GL_TEXTURE_MAX_ANISOTROPY_EXT,
-                    ANISOTROPY[field(word, ANISOTROPY_MASK, ANISOTROPY_SHIFT)]);
+    if (up.format == FORMAT_DEPTH)
+        setDepthCompare(target);
+    if (image.data != nullptr && !up.compressed)
+        flags = withField(flags, ALPHA_MASK, 0, formatHasAlpha(up.format) ? alphaClassOf(image) : 0);
+    setSampling(target, flags);
     return 0;
 }
 

@@ -44,7 +44,7 @@ extern "C" void glutSwapBuffers()
     if (countFrom < 0.0) {
         if (t - firstSwap < warmupSeconds())
             return;
-        countFrom = t; // this swap closes the first counted interval's start
+        countFrom = t; // the counted frames are the intervals after this swap
         lastSwap = t;
         return;
     }

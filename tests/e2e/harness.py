@@ -228,6 +228,22 @@ class Program:
         check(raw.returncode == 0, "xwd failed: %s" % raw.stderr.decode().strip())
         return parse_xwd(raw.stdout)
 
+    def still_screenshot(self, changed_from=None, timeout=8):
+        """A screenshot of a picture that has stopped changing (water paused or at
+        rest), taken once it differs from `changed_from` when that is given. Polling
+        for these instead of sleeping keeps the tests right on a slow machine."""
+        deadline = time.monotonic() + timeout
+        time.sleep(0.15)
+        previous = self.screenshot()
+        while True:
+            time.sleep(0.08)
+            current = self.screenshot()
+            still = not scene_differs(previous, current)
+            changed = changed_from is None or scene_differs(changed_from, current)
+            if (still and changed) or time.monotonic() > deadline:
+                return current
+            previous = current
+
     def settle(self, seconds=0.2):
         """Lets a few idle/display cycles run."""
         time.sleep(seconds)
@@ -389,3 +405,13 @@ TOP_BAND = (0, 0, 640, 8)
 
 def scene_difference(a, b):
     return sum(a.differing(b, box) for box in SCENE_BOXES)
+
+
+def scene_differs(a, b):
+    """Whether any pixel outside the frame-rate text differs (stops at the first)."""
+    for x0, y0, x1, y1 in SCENE_BOXES:
+        for y in range(y0, y1):
+            if (a.rgb[3 * (x0 + y * a.width):3 * (x1 + y * a.width)]
+                    != b.rgb[3 * (x0 + y * b.width):3 * (x1 + y * b.width)]):
+                return True
+    return False

@@ -7,11 +7,14 @@ from harness import check, scene_difference, save, FPS_BOX, INNER_WATER
 CENTRE = (320, 240)
 
 
+def is_grey(pixel):
+    return pixel[0] == pixel[1] == pixel[2]
+
+
 def drop_pause_and_reset(args):
     with harness.Program(args.binary, skybox_source=args.skybox) as app:
         app.start()
-        app.settle()
-        flat = app.screenshot()
+        flat = app.still_screenshot()
         check(scene_difference(flat, app.screenshot()) == 0,
               "water at rest must not move between frames")
 
@@ -29,8 +32,7 @@ def drop_pause_and_reset(args):
         check(scene_difference(spreading, later) > 100, "the water must keep moving")
 
         app.key("p")
-        app.settle()
-        frozen = [app.screenshot()]
+        frozen = [app.still_screenshot()]
         for _ in range(5):
             app.settle(0.25)
             frozen.append(app.screenshot())
@@ -43,18 +45,13 @@ def drop_pause_and_reset(args):
 
         # Reset while paused: flat at once, and it stays flat after resuming.
         app.key("r")
-        app.settle()
-        reset = app.screenshot()
+        reset = app.still_screenshot(changed_from=frozen[-1])
         check(scene_difference(flat, reset) == 0,
               "'r' must give the flat picture back (%d pixels differ)"
               % scene_difference(flat, reset))
         app.key("p")
         app.settle(0.5)
         check(scene_difference(flat, app.screenshot()) == 0, "rest must stay at rest")
-
-
-def is_grey(pixel):
-    return pixel[0] == pixel[1] == pixel[2]
 
 
 def colour_modes_grey_and_shading(args):
@@ -68,86 +65,82 @@ def colour_modes_grey_and_shading(args):
             app.key(key)
             app.settle(0.3)
             app.key("p")
-            app.settle()
-            mode = app.screenshot()
+            mode = app.still_screenshot()
             save(args, mode, "mode" + key)
             app.key("0")
-            app.settle()
-            plain = app.screenshot()
+            plain = app.still_screenshot(changed_from=mode)
             check(scene_difference(mode, plain) > 5000,
                   "mode %s colours the frozen water like mode 0" % key)
-            check(sum(1 for p in plain.pixels(INNER_WATER) if is_grey(p)) == 0,
-                  "mode 0 water has grey pixels")
+            # Only a specular highlight may come out grey (white) in colour.
+            greys = sum(1 for p in plain.pixels(INNER_WATER) if is_grey(p))
+            check(greys < 0.01 * 320 * 200, "mode 0 water has %d grey pixels" % greys)
             app.key(key)
-            app.settle()
-            check(scene_difference(mode, app.screenshot()) == 0,
+            again = app.still_screenshot(changed_from=plain)
+            check(scene_difference(mode, again) == 0,
                   "mode %s drawn differently the second time" % key)
             if key == "1":
                 check_grey_and_back(args, app, mode, "1")
                 app.key("0")
-                app.settle()
+                app.still_screenshot(changed_from=mode)
                 check_grey_and_back(args, app, plain, "0")
                 check_shading(app, plain)
                 app.key("1")
-                app.settle()
+                app.still_screenshot(changed_from=plain)
             app.key("p")
 
         # Unbound keys: upper case and 7 to 9 leave the picture as it is.
         app.key("p")
-        app.settle()
-        frozen = app.screenshot()
-        app.key("B", "F", "P", "R", "D", "7", "8", "9", "space")
-        app.settle()
-        check(scene_difference(frozen, app.screenshot()) == 0,
+        frozen = app.still_screenshot()
+        app.key("B", "F", "P", "R", "D", "C", "7", "8", "9", "space")
+        check(scene_difference(frozen, app.still_screenshot()) == 0,
               "an unbound key changed the picture")
 
 
 def check_grey_and_back(args, app, coloured, mode):
     app.key("b")
-    app.settle()
-    grey = app.screenshot()
+    grey = app.still_screenshot(changed_from=coloured)
     save(args, grey, "grey" + mode)
     tinted = [p for p in grey.pixels(INNER_WATER) if not is_grey(p)]
     check(not tinted, "mode %s after 'b': %d coloured pixels, e.g. %r"
           % (mode, len(tinted), tinted[:3]))
     app.key("c")
-    app.settle()
-    check(scene_difference(coloured, app.screenshot()) == 0,
+    check(scene_difference(coloured, app.still_screenshot(changed_from=grey)) == 0,
           "'c' must restore the colours exactly in mode %s" % mode)
 
 
 def check_shading(app, smooth):
     app.key("f")
-    app.settle()
-    check(scene_difference(smooth, app.screenshot()) > 500, "'f' must change the shading")
+    flat = app.still_screenshot(changed_from=smooth)
+    check(scene_difference(smooth, flat) > 500, "'f' must change the shading")
     app.key("s")
-    app.settle()
-    check(scene_difference(smooth, app.screenshot()) == 0, "'s' must restore smooth shading")
+    check(scene_difference(smooth, app.still_screenshot(changed_from=flat)) == 0,
+          "'s' must restore smooth shading")
 
 
 def camera_drags_and_escape(args):
     with harness.Program(args.binary, skybox_source=args.skybox) as app:
         app.start()
-        app.settle()
-        start = app.screenshot()
+        start = app.still_screenshot()
 
         # Moving without a button changes nothing.
         for x, y in [(100, 100), (400, 300), (320, 240), (600, 50)]:
             app.move(x, y)
-        app.settle()
-        check(scene_difference(start, app.screenshot()) == 0, "passive motion changed the view")
+        check(scene_difference(start, app.still_screenshot()) == 0,
+              "passive motion changed the view")
 
         app.drag((300, 300), (380, 300), button=1)
-        app.settle()
-        orbited = app.screenshot()
+        orbited = app.still_screenshot(changed_from=start)
         save(args, orbited, "orbit")
         check(scene_difference(start, orbited) > 5000, "an orbit must change the view")
 
         app.drag((380, 300), (380, 380), button=3)
-        app.settle()
-        zoomed = app.screenshot()
+        zoomed = app.still_screenshot(changed_from=orbited)
         save(args, zoomed, "zoom")
         check(scene_difference(orbited, zoomed) > 1000, "a zoom drag must change the view")
+
+        # 'r' flattens the water but leaves the camera where the drags put it.
+        app.key("r")
+        check(scene_difference(zoomed, app.still_screenshot()) == 0, "'r' moved the camera")
 
         app.key("Escape")
         status = app.wait_exit(10)

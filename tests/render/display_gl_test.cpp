@@ -2,14 +2,31 @@
 
 #include <GL/glut.h>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "app/reshape.h"
 #include "app/state.h"
+#include "background/background.h"
 #include "look_at.h"
 #include "render/display.h"
 #include "render/text.h"
 #include "support/gl_test_context.h"
+
+// Every C++ allocation in this test binary is counted, so a frame can be shown
+// to allocate nothing. (Mesa allocates through malloc, not through new.)
+static long allocations = 0;
+
+void* operator new(std::size_t size)
+{
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -56,6 +73,21 @@ void startLikeMain()
     perfFrequency = 1000000000;
     perfDelta = perfFrequency / 60;
 }
+
+// A sky that records the state display draws it in.
+class RecordingSky : public Background {
+public:
+    int draws = 0;
+    bool depthTest = true;
+    GLdouble modelview[16] = {};
+
+    void Draw() override
+    {
+        ++draws;
+        depthTest = glIsEnabled(GL_DEPTH_TEST);
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    }
+};
 
 struct Rgb {
     int r, g, b;
@@ -202,4 +234,46 @@ TEST(Display, WaterFillsTheMiddleOfTheWindowInItsColour)
     EXPECT_NEAR(sky.r, 178, 2);
     EXPECT_NEAR(sky.g, 204, 2);
     EXPECT_NEAR(sky.b, 255, 1);
+}
+
+TEST(Display, AllocatesNothingPerFrame)
+{
+    startLikeMain();
+    colorMode = 1;
+    // llvmpipe compiles its shaders with LLVM (C++) in the first frames.
+    for (int i = 0; i < 3; ++i)
+        display();
+    const long before = allocations;
+    for (int i = 0; i < 8; ++i) {
+        perfDelta = (i == 2) ? 0 : perfFrequency / (30 + i); // widest overlay text too
+        display();
+    }
+    EXPECT_EQ(allocations, before);
+    colorMode = 0;
+}
+
+TEST(Display, SkyIsDrawnFirstWithTheRotationOnlyAndNoDepthTest)
+{
+    startLikeMain();
+    RecordingSky sky;
+    skybox = &sky;
+    display();
+    EXPECT_EQ(sky.draws, 1);
+    EXPECT_FALSE(sky.depthTest);
+
+    // From the second frame: a look from the origin along -offset of the
+    // previous frame, so the rotation of the camera without its translation.
+    const Camera::Vec3 previous = camera.offset;
+    camera.AddTheta(0.3);
+    display();
+    EXPECT_EQ(sky.draws, 2);
+    EXPECT_FALSE(sky.depthTest);
+    const double origin[3] = {0.0, 0.0, 0.0};
+    const double away[3] = {-previous.x, -previous.y, -previous.z};
+    double want[16];
+    lookAtMatrix(origin, away, want);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(sky.modelview[i], want[i], 1e-6) << "element " << i;
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    skybox = nullptr;
 }

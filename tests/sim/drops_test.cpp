@@ -84,7 +84,9 @@ TEST(RandomFloat, DrawsOnceAndScalesByOne32768th)
     std::srand(99);
     const float r = randomFloat(0.0f, 1.0f);
     EXPECT_EQ(double(r) * 32768.0, double(expectedDraw));
-    EXPECT_EQ(std::rand(), drawAfter(99, 1));
+    {
+        const int next = std::rand(); // taken before drawAfter re-seeds
+        EXPECT_EQ(next, drawAfter(99, 1)); }
 }
 
 // --- addDrop -----------------------------------------------------------------------
@@ -148,7 +150,9 @@ TEST_F(SimTest, RandomDropRaisesOneSquareByOneIncrement)
         SimTest::restartSimulation();
         std::srand(seed);
         randomDrop();
-        EXPECT_EQ(std::rand(), drawAfter(seed, 4)) << "four draws per drop";
+        {
+            const int next = std::rand(); // taken before drawAfter re-seeds
+            EXPECT_EQ(next, drawAfter(seed, 4)) << "four draws per drop"; }
         const Patch p = raisedCells();
         ASSERT_GT(p.count, 0);
         EXPECT_EQ(p.count, (p.maxX - p.minX + 1) * (p.maxY - p.minY + 1));
@@ -166,13 +170,15 @@ TEST_F(SimTest, PointerDropMapsTheWindowLinearlyOntoTheGrid)
 {
     std::srand(5);
     EXPECT_EQ(dropAtPointerOutput(320, 240), "2D drop x/y80 80\n");
-    EXPECT_EQ(std::rand(), drawAfter(5, 2)) << "two draws per pointer drop";
+    {
+        const int next = std::rand(); // taken before drawAfter re-seeds
+        EXPECT_EQ(next, drawAfter(5, 2)) << "two draws per pointer drop"; }
     EXPECT_EQ(h[cellIndex(79, 79)], 1.1f);
     EXPECT_EQ(h[cellIndex(80, 80)], 1.1f);
 
     EXPECT_EQ(dropAtPointerOutput(639, 479), "2D drop x/y159 159\n");
     EXPECT_EQ(dropAtPointerOutput(0, 0), "2D drop x/y0 0\n");
-    EXPECT_EQ(dropAtPointerOutput(-1, -3), "2D drop x/y0 0\n"); // truncation towards zero
+    EXPECT_EQ(dropAtPointerOutput(-1, -2), "2D drop x/y0 0\n"); // truncation towards zero
     EXPECT_EQ(dropAtPointerOutput(700, -10), "2D drop x/y175 -3\n");
 
     windowWidth = 800;
@@ -181,8 +187,9 @@ TEST_F(SimTest, PointerDropMapsTheWindowLinearlyOntoTheGrid)
     windowWidth = windowHeight = 800;
     EXPECT_EQ(dropAtPointerOutput(400, 400), "2D drop x/y80 80\n");
     const Patch p = raisedCells();
-    EXPECT_EQ(p.maxX, 80);
-    EXPECT_EQ(p.maxY, 80);
+    // Centred on (80, 80): r cells before it, r - 1 after.
+    EXPECT_EQ(p.minX + p.maxX, 159);
+    EXPECT_EQ(p.minY + p.maxY, 159);
     EXPECT_EQ(h[cellIndex(80, 80)], 1.1f);
 }
 
@@ -194,7 +201,9 @@ TEST_F(SimTest, PointerDropWithoutWindowAreaDoesNothing)
         std::srand(3);
         EXPECT_EQ(dropAtPointerOutput(0, 0), "");
         EXPECT_EQ(dropAtPointerOutput(10, 10), "");
-        EXPECT_EQ(std::rand(), drawAfter(3, 0)) << "no draw";
+        {
+            const int next = std::rand(); // taken before drawAfter re-seeds
+            EXPECT_EQ(next, drawAfter(3, 0)) << "no draw"; }
         EXPECT_EQ(raisedCells().count, 0);
     }
 }

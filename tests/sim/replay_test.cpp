@@ -19,7 +19,7 @@
 
 namespace {
 
-struct Run {
+struct ReplayRun {
     int status = -1;
     std::string out, err;
 };
@@ -39,13 +39,13 @@ std::string tempPath(const std::string& name)
 }
 
 // Runs the tool on a script given on standard input, or as the file argument.
-Run replay(const std::string& script, bool asFile = false)
+ReplayRun replay(const std::string& script, bool asFile = false)
 {
     const std::string in = tempPath("in"), out = tempPath("out"), err = tempPath("err");
     std::ofstream(in, std::ios::binary) << script;
     const std::string command = std::string(REPLAY_BINARY) + (asFile ? " " + in : " < " + in) + " > " + out +
                                 " 2> " + err;
-    Run run;
+    ReplayRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.out = readFile(out);
@@ -58,7 +58,7 @@ Run replay(const std::string& script, bool asFile = false)
 
 void expectError(const std::string& script, const std::string& message)
 {
-    const Run run = replay(script);
+    const ReplayRun run = replay(script);
     EXPECT_EQ(run.status, 2) << script;
     EXPECT_EQ(run.err, message + "\n") << script;
 }
@@ -66,7 +66,7 @@ void expectError(const std::string& script, const std::string& message)
 TEST(Replay, HashesWhatItDumps)
 {
     const std::string dump = tempPath("state.bin");
-    const Run run = replay("# a comment\n\n  drop 80 80 4 0.3\nstep 20\nmode 6\nstep 5\ndump " + dump +
+    const ReplayRun run = replay("# a comment\n\n  drop 80 80 4 0.3\nstep 20\nmode 6\nstep 5\ndump " + dump +
                            "\nhash\n");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -104,19 +104,19 @@ TEST(Replay, StartsFromTheStartUpState)
 
 TEST(Replay, SetAcceptsExactAndNonFiniteValues)
 {
-    const Run same = replay("set h 3 4 0x1.8p+0\nhash\nreset\nset h 3 4 1.5\nhash\n");
+    const ReplayRun same = replay("set h 3 4 0x1.8p+0\nhash\nreset\nset h 3 4 1.5\nhash\n");
     ASSERT_EQ(same.status, 0) << same.err;
     const size_t split = same.out.find('\n');
     EXPECT_EQ(same.out.substr(0, split + 1), same.out.substr(split + 1));
-    const Run nonFinite = replay("set u 80 80 nan\nset v 81 80 inf\nset heightChange 5 5 -inf\nstep 50\nhash\n");
+    const ReplayRun nonFinite = replay("set u 80 80 nan\nset v 81 80 inf\nset heightChange 5 5 -inf\nstep 50\nhash\n");
     EXPECT_EQ(nonFinite.status, 0) << nonFinite.err;
     EXPECT_EQ(nonFinite.out.size(), std::string("fnv1a64 0123456789abcdef\n").size());
 }
 
 TEST(Replay, ReadsTheScriptFileArgument)
 {
-    const Run fromFile = replay("drop 10 10 2 0.05\nstep 3\nhash\n", true);
-    const Run fromStdin = replay("drop 10 10 2 0.05\nstep 3\nhash\n");
+    const ReplayRun fromFile = replay("drop 10 10 2 0.05\nstep 3\nhash\n", true);
+    const ReplayRun fromStdin = replay("drop 10 10 2 0.05\nstep 3\nhash\n");
     ASSERT_EQ(fromFile.status, 0) << fromFile.err;
     EXPECT_EQ(fromFile.out, fromStdin.out);
     EXPECT_EQ(fromFile.out.rfind("fnv1a64 ", 0), 0u);
@@ -143,7 +143,7 @@ TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
 
 TEST(Replay, StopsAtTheFirstErrorAfterRunningWhatCameBefore)
 {
-    const Run run = replay("hash\nbogus\nhash\n");
+    const ReplayRun run = replay("hash\nbogus\nhash\n");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out.size(), std::string("fnv1a64 0123456789abcdef\n").size());
     EXPECT_EQ(run.err, "line 2: unknown command 'bogus'\n");
