@@ -137,6 +137,12 @@ def camera_drags_and_escape(args):
         zoomed = app.still_screenshot(changed_from=orbited)
         save(args, zoomed, "zoom")
         check(scene_difference(orbited, zoomed) > 1000, "a zoom drag must change the view")
+        # Dragging down moves the eye away: the flat, evenly lit water covers less.
+        water = orbited.pixel(*CENTRE)
+        before = sum(1 for p in orbited.pixels() if p == water)
+        after = sum(1 for p in zoomed.pixels() if p == water)
+        check(after < before, "zooming out must shrink the water (%d -> %d pixels)"
+              % (before, after))
 
         # 'r' flattens the water but leaves the camera where the drags put it.
         app.key("r")

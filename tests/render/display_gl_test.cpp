@@ -18,15 +18,28 @@
 // to allocate nothing. (Mesa allocates through malloc, not through new.)
 static long allocations = 0;
 
-void* operator new(std::size_t size)
+static void* countedAllocation(std::size_t size) noexcept
 {
     ++allocations;
-    if (void* p = std::malloc(size ? size : 1))
+    return std::malloc(size ? size : 1);
+}
+
+// Every plain and nothrow form, so that each pointer goes back the way it came.
+void* operator new(std::size_t size)
+{
+    if (void* p = countedAllocation(size))
         return p;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
