@@ -76,9 +76,12 @@ RM_AVX2 __m128 departures(__m256d cells, __m128 velocity)
     return _mm_min_ps(_mm_max_ps(p, _mm_setzero_ps()), _mm_set1_ps(float(LAST)));
 }
 
-RM_AVX2 __m128 fraction(__m128 p, __m128i ip) { return narrow(sub(wide(p), _mm256_cvtepi32_pd(ip))); }
+// Single operations in float: p - trunc(p) is exact, and one double operation
+// rounded to float equals the float operation (53 >= 2 * 24 + 2 bits), so these
+// give the portable path's bits without the round trip through double.
+RM_AVX2 __m128 fraction(__m128 p, __m128i ip) { return _mm_sub_ps(p, _mm_cvtepi32_ps(ip)); }
 
-RM_AVX2 __m128 complement(__m128 fr) { return narrow(sub(_mm256_set1_pd(1.0), wide(fr))); }
+RM_AVX2 __m128 complement(__m128 fr) { return _mm_sub_ps(_mm_set1_ps(1.0f), fr); }
 
 // sampleBilinear for four points; masked gathers neither read the neighbours past
 // column or row 159 nor give them anything but 0.

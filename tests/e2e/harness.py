@@ -194,6 +194,9 @@ class Program:
         # Without a window manager GLUT's window sits at (-1, -1), one pixel off the
         # screen; move it fully on so that screenshots hold every pixel.
         self.xtool("xdotool", "windowmove", "--sync", self.window, "0", "0")
+        placed = self.geometry()
+        check((placed["x"], placed["y"], placed["width"], placed["height"]) == (0, 0, 640, 480),
+              "window not at (0, 0) with 640 x 480 after the move: %r" % placed)
         # Without a window manager the keyboard focus follows the pointer.
         self.xtool("xdotool", "mousemove", "--window", self.window, "5", "5")
         wait_until(lambda: self.screenshot().distinct_colours(limit=3) >= 3, 10, 0.1)

@@ -1,0 +1,46 @@
+"""Orbit and zoom drags with the mouse, passive motion, and Esc."""
+
+import harness
+from harness import check, scene_difference, save
+
+CENTRE = (320, 240)
+
+
+def camera_drags_and_escape(args):
+    with harness.Program(args.binary, skybox_source=args.skybox) as app:
+        app.start()
+        start = app.still_screenshot()
+
+        # Moving without a button changes nothing.
+        for x, y in [(100, 100), (400, 300), (320, 240), (600, 50)]:
+            app.move(x, y)
+        check(scene_difference(start, app.still_screenshot()) == 0,
+              "passive motion changed the view")
+
+        app.drag((300, 300), (380, 300), button=1)
+        orbited = app.still_screenshot(changed_from=start)
+        save(args, orbited, "orbit")
+        check(scene_difference(start, orbited) > 5000, "an orbit must change the view")
+
+        app.drag((380, 300), (380, 380), button=3)
+        zoomed = app.still_screenshot(changed_from=orbited)
+        save(args, zoomed, "zoom")
+        check(scene_difference(orbited, zoomed) > 1000, "a zoom drag must change the view")
+        # Dragging down moves the eye away: the flat, evenly lit water covers less.
+        water = orbited.pixel(*CENTRE)
+        before = sum(1 for p in orbited.pixels() if p == water)
+        after = sum(1 for p in zoomed.pixels() if p == water)
+        check(after < before, "zooming out must shrink the water (%d -> %d pixels)"
+              % (before, after))
+
+        # 'r' flattens the water but leaves the camera where the drags put it.
+        app.key("r")
+        check(scene_difference(zoomed, app.still_screenshot()) == 0, "'r' moved the camera")
+
+        app.key("Escape")
+        status = app.wait_exit(10)
+        check(status == 0, "Esc must end the program with status 0, got %r" % status)
+
+
+if __name__ == "__main__":
+    harness.run_cases([("orbit and zoom drags, Esc", camera_drags_and_escape)])
