@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/fixed_gl_state.h"
 #include "app/reshape.h"
 #include "app/state.h"
 #include "render/display.h"
@@ -43,24 +44,7 @@ void openWindow()
 void setFixedState()
 {
     reshape(windowWidth, windowHeight);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_LIGHTING);
-    glFrontFace(GL_CW);
-    const GLfloat ambient[] = {0.2f, 0.2f, 0.2f, 1.0f};
-    const GLfloat diffuse[] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const GLfloat specular[] = {0.6f, 0.6f, 0.6f, 1.0f};
-    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
-    lightPosition[0] = 1.0f;
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
-    glEnable(GL_LIGHT0);
-    glClearColor(0.7f, 0.8f, 1.0f, 1.0f);
+    setFixedGlState();
     initFont();
 }
 

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "app/fixed_gl_state.h"
 #include "app/reshape.h"
 #include "app/state.h"
 #include "background/background.h"
@@ -51,27 +52,9 @@ void startLikeMain()
     for (int i = 0; i < 3; ++i)
         pumpGlutEvents();
     reshape(640, 480);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_LIGHTING);
-    glFrontFace(GL_CW);
-    const GLfloat ambient[] = {0.2f, 0.2f, 0.2f, 1.0f};
-    const GLfloat diffuse[] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const GLfloat specular[] = {0.6f, 0.6f, 0.6f, 1.0f};
-    const GLfloat globalAmbient[] = {0.2f, 0.2f, 0.2f, 1.0f};
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, globalAmbient);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
-    lightPosition[0] = 1.0f;
-    lightPosition[1] = lightPosition[2] = lightPosition[3] = 0.0f;
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
-    glEnable(GL_LIGHT0);
-    glClearColor(0.7f, 0.8f, 1.0f, 1.0f);
+    // A previous test may have moved the light; start from main's zero vector.
+    lightPosition[0] = lightPosition[1] = lightPosition[2] = lightPosition[3] = 0.0f;
+    setFixedGlState();
     if (fontBase == 0)
         initFont();
 

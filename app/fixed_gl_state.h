@@ -1,0 +1,6 @@
+#pragma once
+
+// The GL state that never changes after start-up: depth test, back-face culling
+// with clockwise fronts, smooth shading, normalised normals, lighting with the one
+// directional light 0, the perspective hint and the clear colour.
+void setFixedGlState();
