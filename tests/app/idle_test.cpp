@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <GL/freeglut.h>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "app/idle.h"
@@ -17,9 +19,15 @@ void startFromRest()
 {
     ensureGlContext();
     glutDisplayFunc(countingDisplay);
-    // Let the first expose and any pending redisplay go by before counting.
-    for (int i = 0; i < 3; ++i)
+    // GLUT redraws only a mapped window: wait for the first frame before counting.
+    displayCalls = 0;
+    glutPostRedisplay();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (displayCalls == 0 && std::chrono::steady_clock::now() < deadline) {
         pumpGlutEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_GT(displayCalls, 0) << "the test window never got drawn";
     sizeFields();
     resetFields();
     resetRanges();
