@@ -51,21 +51,23 @@ void checkAgainstReference(int mode)
 }
 
 template <typename Stage>
-void timeStage(benchmark::State& state, Stage stage, bool avx2 = true)
+void timeStage(benchmark::State& state, Stage stage, SolverPath path = fastestSolverPath())
 {
     const int mode = int(state.range(0));
-    useAvx2Solver(avx2);
+    useSolverPath(path);
+    state.SetLabel(solverPathName(activeSolverPath()));
     disturbedState(mode);
     for (auto _ : state) {
         stage();
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
-    useAvx2Solver(true);
+    useSolverPath(fastestSolverPath());
 }
 
 void BM_Step(benchmark::State& s) { timeStage(s, [] { simulationStep(); }); }
-void BM_StepPortable(benchmark::State& s) { timeStage(s, [] { simulationStep(); }, false); }
+void BM_StepAvx2(benchmark::State& s) { timeStage(s, [] { simulationStep(); }, SolverPath::Avx2); }
+void BM_StepPortable(benchmark::State& s) { timeStage(s, [] { simulationStep(); }, SolverPath::Portable); }
 void BM_StepReferenceO2(benchmark::State& s) { timeStage(s, [] { reference::simulationStep(); }); }
 void BM_AdvectH(benchmark::State& s) { timeStage(s, [] { advect(h, 0); }); }
 void BM_AdvectU(benchmark::State& s) { timeStage(s, [] { advect(u, 1); }); }
@@ -78,6 +80,7 @@ void BM_ApplyBoundaries(benchmark::State& s) { timeStage(s, [] { applyBoundaries
 
 #define MODES ->Arg(0)->Arg(6)->Unit(benchmark::kMicrosecond)
 BENCHMARK(BM_Step) MODES;
+BENCHMARK(BM_StepAvx2) MODES;
 BENCHMARK(BM_StepPortable) MODES;
 BENCHMARK(BM_StepReferenceO2) MODES;
 BENCHMARK(BM_AdvectH) MODES;

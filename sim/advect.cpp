@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sim/avx2_solver.h"
+#include "sim/avx512_solver.h"
 #include "sim/solver_path.h"
 
 namespace {
@@ -97,9 +98,16 @@ void advect(Field& f, int kind)
     if (kind < 0 || kind > 2)
         std::exit(1);
     // Every sample reads f as it was when the call began; f changes only below.
-    if (avx2SolverActive())
+    switch (activeSolverPath()) {
+    case SolverPath::Avx512:
+        sampleDeparturesAvx512(f, kind);
+        break;
+    case SolverPath::Avx2:
         sampleDeparturesAvx2(f, kind);
-    else
+        break;
+    default:
         sampleDepartures(f, kind);
+        break;
+    }
     copyInterior(scratch, f);
 }

@@ -143,7 +143,7 @@ RM_AVX2 void include(Range4& r, __m128 value)
 }
 
 // Folds the lanes into a range. Maximum and minimum do not depend on the order of
-// the values (no bound ever becomes -0), so this matches a cell-by-cell pass.
+// the values, except for the sign of a zero bound, which updateHeight settles.
 __attribute__((target("avx2"))) void foldRange(const Range4& r, float& max, float& min)
 {
     alignas(16) float maxLanes[4];

@@ -4,6 +4,7 @@
 
 #include "app/state.h"
 #include "sim/avx2_solver.h"
+#include "sim/avx512_solver.h"
 #include "sim/height_cell.h"
 #include "sim/solver_path.h"
 
@@ -29,6 +30,43 @@ void computeScales()
     speedSqScale = inverseWidth(speedSqMax, speedSqMin);
     flowDirectionScale = inverseWidth(flowDirectionMax, flowDirectionMin);
     energyProductScale = inverseWidth(energyProductMax, energyProductMin);
+}
+
+// A bound that ends at zero keeps the sign of the first zero the pass met. Only
+// hMin can get there (every other bound starts at +0 or 1 and moves only for a
+// strictly larger or smaller value), and only the vector paths, which visit the
+// cells in another order, need it restored: the first zero in x-outer order.
+void settleZeroHeightMinimum()
+{
+    if (hMin != 0.0f)
+        return;
+    for (int x = 1; x < GRID_SIZE - 1; ++x) {
+        for (int y = 1; y < GRID_SIZE - 1; ++y) {
+            const float value = h[cellIndex(x, y)];
+            if (value == 0.0f) {
+                hMin = value;
+                return;
+            }
+        }
+    }
+}
+
+void updateHeightInterior(int mode)
+{
+    // atan2 has no vector form that keeps the bits, so mode 5 stays on the portable path.
+    const SolverPath path = mode == 5 ? SolverPath::Portable : activeSolverPath();
+    if (path == SolverPath::Avx512) {
+        updateHeightInteriorAvx512(mode);
+    } else if (path == SolverPath::Avx2) {
+        updateHeightInteriorAvx2(mode);
+    } else {
+        for (int x = 1; x < GRID_SIZE - 1; ++x)
+            for (int y = 1; y < GRID_SIZE - 1; ++y)
+                updateHeightCell(cellIndex(x, y), mode);
+        return;
+    }
+    if (mode == 1)
+        settleZeroHeightMinimum();
 }
 
 float squaredSpeed(int i) { return float(double(u[i]) * double(u[i]) + double(v[i]) * double(v[i])); }
@@ -77,14 +115,6 @@ void updateHeightCell(int i, int mode)
 void updateHeight()
 {
     resetRanges();
-    const int mode = colorMode;
-    // atan2 has no vector form that keeps the bits, so mode 5 stays on the portable path.
-    if (avx2SolverActive() && mode != 5) {
-        updateHeightInteriorAvx2(mode);
-    } else {
-        for (int x = 1; x < GRID_SIZE - 1; ++x)
-            for (int y = 1; y < GRID_SIZE - 1; ++y)
-                updateHeightCell(cellIndex(x, y), mode);
-    }
+    updateHeightInterior(colorMode);
     computeScales();
 }

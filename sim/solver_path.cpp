@@ -1,27 +1,65 @@
 #include "sim/solver_path.h"
 
-static bool detectAvx2()
-{
+namespace {
+
 #if defined(RIPPLEMOOR_PORTABLE_SOLVER) || !(defined(__x86_64__) || defined(__i386__))
-    return false;
+bool detect(SolverPath path) { return path == SolverPath::Portable; }
 #else
+bool detect(SolverPath path)
+{
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    switch (path) {
+    case SolverPath::Avx2:
+        return __builtin_cpu_supports("avx2");
+    case SolverPath::Avx512:
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+               __builtin_cpu_supports("avx512vl");
+    default:
+        return true;
+    }
+}
 #endif
-}
 
-bool avx2SolverAvailable()
+SolverPath& selectedPath()
 {
-    static const bool available = detectAvx2();
-    return available;
-}
-
-static bool& avx2Selected()
-{
-    static bool selected = avx2SolverAvailable();
+    static SolverPath selected = fastestSolverPath();
     return selected;
 }
 
-bool avx2SolverActive() { return avx2Selected(); }
+} // namespace
 
-void useAvx2Solver(bool on) { avx2Selected() = on && avx2SolverAvailable(); }
+bool solverPathAvailable(SolverPath path)
+{
+    static const bool available[3] = {true, detect(SolverPath::Avx2), detect(SolverPath::Avx512)};
+    return available[int(path)];
+}
+
+SolverPath fastestSolverPath()
+{
+    if (solverPathAvailable(SolverPath::Avx512))
+        return SolverPath::Avx512;
+    if (solverPathAvailable(SolverPath::Avx2))
+        return SolverPath::Avx2;
+    return SolverPath::Portable;
+}
+
+SolverPath activeSolverPath() { return selectedPath(); }
+
+void useSolverPath(SolverPath path)
+{
+    while (!solverPathAvailable(path))
+        path = SolverPath(int(path) - 1);
+    selectedPath() = path;
+}
+
+const char* solverPathName(SolverPath path)
+{
+    switch (path) {
+    case SolverPath::Avx2:
+        return "Avx2";
+    case SolverPath::Avx512:
+        return "Avx512";
+    default:
+        return "Portable";
+    }
+}

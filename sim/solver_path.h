@@ -1,12 +1,17 @@
 #pragma once
 
-// The solver stages have two implementations that give identical bits: a plain
-// portable one, and an AVX2 one that works four cells at a time. The AVX2 path is
-// taken where the processor has it; tests and benchmarks switch between them.
+// The solver stages have three implementations that give identical bits: a plain
+// portable one, an AVX2 one that works four cells at a time and an AVX-512 one that
+// works eight at a time. The widest path the processor has is taken; tests and
+// benchmarks switch between them.
 
-bool avx2SolverAvailable();
-bool avx2SolverActive();
+enum class SolverPath { Portable, Avx2, Avx512 };
 
-// Selects the AVX2 path (true) or the portable path (false). Asking for AVX2 where
-// it is unavailable keeps the portable path.
-void useAvx2Solver(bool on);
+bool solverPathAvailable(SolverPath path);
+SolverPath activeSolverPath();
+SolverPath fastestSolverPath();
+
+// Selects a path; one the processor lacks gives the widest available path below it.
+void useSolverPath(SolverPath path);
+
+const char* solverPathName(SolverPath path);

@@ -2,13 +2,18 @@
 
 #include "app/state.h"
 #include "sim/avx2_solver.h"
+#include "sim/avx512_solver.h"
 #include "sim/solver_path.h"
 
 double velocityCoefficient() { return (double(TIMESTEP) * GRAVITY) * double(invCellSize); }
 
 void updateVelocities()
 {
-    if (avx2SolverActive()) {
+    if (activeSolverPath() == SolverPath::Avx512) {
+        updateVelocitiesAvx512();
+        return;
+    }
+    if (activeSolverPath() == SolverPath::Avx2) {
         updateVelocitiesAvx2();
         return;
     }

@@ -66,7 +66,7 @@ TEST(ClampToGrid, KeepsEveryCoordinateInsideTheGrid)
 // --- advect on both solver paths --------------------------------------------
 
 class AdvectTest : public SolverPathTest {};
-RIPPLEMOOR_BOTH_PATHS(AdvectTest);
+RIPPLEMOOR_ALL_PATHS(AdvectTest);
 
 TEST_P(AdvectTest, AtRestEveryFieldComesOutUnchanged)
 {

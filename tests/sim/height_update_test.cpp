@@ -27,7 +27,7 @@ protected:
             EXPECT_EQ(bound, 0.0f);
     }
 };
-RIPPLEMOOR_BOTH_PATHS(HeightUpdateTest);
+RIPPLEMOOR_ALL_PATHS(HeightUpdateTest);
 
 TEST_P(HeightUpdateTest, RestStaysAtRestWithInfiniteScalesInEveryMode)
 {
@@ -204,6 +204,27 @@ TEST_P(HeightUpdateTest, NaNValuesNeverBecomeABound)
     EXPECT_TRUE(std::isnan(heightChange[cellIndex(40, 40)]));
     EXPECT_EQ(heightChangeMax, 0.1f);
     EXPECT_EQ(heightChangeMin, -0.1f);
+}
+
+TEST_P(HeightUpdateTest, AZeroHeightMinimumKeepsTheSignOfTheFirstZeroMet)
+{
+    // A height of -0 with inflowing faces stays -0, one of +0 stays +0. In mode 1
+    // hMin falls from 1 to the first zero of the x-outer pass and no later zero is
+    // strictly smaller, so the sign depends on which zero came first.
+    for (bool negativeFirst : {true, false}) {
+        SimTest::restartSimulation();
+        colorMode = 1;
+        const int first = cellIndex(3, 50), later = cellIndex(9, 50);
+        const int negative = negativeFirst ? first : later, positive = negativeFirst ? later : first;
+        h[negative] = -0.0f;
+        u[negative + 1] = -1.0f;
+        h[positive] = 0.0f;
+        updateHeight();
+        ASSERT_TRUE(sameBits(h[negative], -0.0f));
+        ASSERT_TRUE(sameBits(h[positive], 0.0f));
+        EXPECT_TRUE(sameBits(hMin, negativeFirst ? -0.0f : 0.0f)) << "negative first: " << negativeFirst;
+        EXPECT_EQ(hScale, 1.0f);
+    }
 }
 
 } // namespace

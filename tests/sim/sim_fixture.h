@@ -3,17 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 
 #include "app/state.h"
 #include "sim/solver_path.h"
 
 // Start-up state, and the solver path under test. Parameterised suites run every
-// case on the portable path and, where the processor has it, on the AVX2 path.
+// case on the portable path and, where the processor has them, on the AVX2 and
+// AVX-512 paths.
 class SimTest : public ::testing::Test {
 protected:
     void SetUp() override { restartSimulation(); }
-    void TearDown() override { useAvx2Solver(true); }
+    void TearDown() override { useSolverPath(fastestSolverPath()); }
 
 public:
     static void restartSimulation()
@@ -29,24 +31,29 @@ public:
     }
 };
 
-class SolverPathTest : public SimTest, public ::testing::WithParamInterface<bool> {
+class SolverPathTest : public SimTest, public ::testing::WithParamInterface<SolverPath> {
 protected:
     void SetUp() override
     {
         SimTest::SetUp();
-        if (GetParam() && !avx2SolverAvailable())
-            GTEST_SKIP() << "no AVX2 on this processor";
-        useAvx2Solver(GetParam());
+        if (!solverPathAvailable(GetParam()))
+            GTEST_SKIP() << "no " << solverPathName(GetParam()) << " on this processor";
+        useSolverPath(GetParam());
     }
 };
 
-inline std::string solverPathName(const ::testing::TestParamInfo<bool>& info)
+inline void PrintTo(SolverPath path, std::ostream* out) { *out << solverPathName(path); }
+
+inline std::string solverPathParamName(const ::testing::TestParamInfo<SolverPath>& info)
 {
-    return info.param ? "Avx2" : "Portable";
+    return solverPathName(info.param);
 }
 
-#define RIPPLEMOOR_BOTH_PATHS(suite) \
-    INSTANTIATE_TEST_SUITE_P(Paths, suite, ::testing::Values(false, true), solverPathName)
+#define RIPPLEMOOR_ALL_PATHS(suite)                                                             \
+    INSTANTIATE_TEST_SUITE_P(Paths, suite,                                                      \
+                             ::testing::Values(SolverPath::Portable, SolverPath::Avx2,          \
+                                               SolverPath::Avx512),                             \
+                             solverPathParamName)
 
 inline bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 

@@ -62,57 +62,53 @@ void disturb(unsigned seed, int steps)
     }
 }
 
-// Runs one operation on the same state on both paths and compares the outcome.
+// Runs one operation on the same state on the portable path and on the path under
+// test, and compares the outcome.
 template <typename Operation>
-void expectPathsAgree(const Operation& operation, const char* what)
+void expectPathsAgree(SolverPath path, const Operation& operation, const char* what)
 {
     const Snapshot start = Snapshot::take();
-    useAvx2Solver(false);
+    useSolverPath(SolverPath::Portable);
     operation();
     const Snapshot portable = Snapshot::take();
     start.restore();
-    useAvx2Solver(true);
+    useSolverPath(path);
     operation();
     const Snapshot fast = Snapshot::take();
     expectSameFields(portable, fast, what);
     EXPECT_EQ(portable.bytes.size(), fast.bytes.size());
 }
 
-class SolverPathsAgree : public SimTest {
-protected:
-    void SetUp() override
-    {
-        SimTest::SetUp();
-        if (!avx2SolverAvailable())
-            GTEST_SKIP() << "no AVX2 on this processor";
-    }
-};
+// Each vector path against the portable one.
+class SolverPathsAgree : public SolverPathTest {};
+INSTANTIATE_TEST_SUITE_P(Paths, SolverPathsAgree, ::testing::Values(SolverPath::Avx2, SolverPath::Avx512),
+                         solverPathParamName);
 
-TEST_F(SolverPathsAgree, EveryStageOnADisturbedStateInEveryMode)
+TEST_P(SolverPathsAgree, EveryStageOnADisturbedStateInEveryMode)
 {
     disturb(21, 300);
     for (int mode = 0; mode <= 7; ++mode) {
         colorMode = mode;
-        expectPathsAgree([] { advect(h, 0); }, "advect h");
-        expectPathsAgree([] { advect(u, 1); }, "advect u");
-        expectPathsAgree([] { advect(v, 2); }, "advect v");
-        expectPathsAgree([] { updateHeight(); }, "updateHeight");
-        expectPathsAgree([] { updateVelocities(); }, "updateVelocities");
+        expectPathsAgree(GetParam(), [] { advect(h, 0); }, "advect h");
+        expectPathsAgree(GetParam(), [] { advect(u, 1); }, "advect u");
+        expectPathsAgree(GetParam(), [] { advect(v, 2); }, "advect v");
+        expectPathsAgree(GetParam(), [] { updateHeight(); }, "updateHeight");
+        expectPathsAgree(GetParam(), [] { updateVelocities(); }, "updateVelocities");
         // Ranges and scales too: the dumps must match byte for byte.
         const Snapshot start = Snapshot::take();
-        useAvx2Solver(false);
+        useSolverPath(SolverPath::Portable);
         for (int k = 0; k < 40; ++k)
             simulationStep();
         const std::vector<unsigned char> portable = stateBytes();
         start.restore();
-        useAvx2Solver(true);
+        useSolverPath(GetParam());
         for (int k = 0; k < 40; ++k)
             simulationStep();
         EXPECT_TRUE(portable == stateBytes()) << "mode " << mode;
     }
 }
 
-TEST_F(SolverPathsAgree, StagesOnHostileValues)
+TEST_P(SolverPathsAgree, StagesOnHostileValues)
 {
     const float specials[] = {std::numeric_limits<float>::quiet_NaN(),
                               std::numeric_limits<float>::infinity(),
@@ -135,12 +131,35 @@ TEST_F(SolverPathsAgree, StagesOnHostileValues)
     }
     for (int mode = 0; mode <= 6; ++mode) {
         colorMode = mode;
-        expectPathsAgree([] { advect(h, 0); }, "advect h");
-        expectPathsAgree([] { advect(u, 1); }, "advect u");
-        expectPathsAgree([] { advect(v, 2); }, "advect v");
-        expectPathsAgree([] { updateHeight(); }, "updateHeight");
-        expectPathsAgree([] { updateVelocities(); }, "updateVelocities");
+        expectPathsAgree(GetParam(), [] { advect(h, 0); }, "advect h");
+        expectPathsAgree(GetParam(), [] { advect(u, 1); }, "advect u");
+        expectPathsAgree(GetParam(), [] { advect(v, 2); }, "advect v");
+        expectPathsAgree(GetParam(), [] { updateHeight(); }, "updateHeight");
+        expectPathsAgree(GetParam(), [] { updateVelocities(); }, "updateVelocities");
     }
+}
+
+TEST_P(SolverPathsAgree, FaceAveragesAtTheEdgesOfTheFloatRange)
+{
+    // Neighbouring faces whose float sum overflows, underflows, cancels or is a
+    // signed zero: the height advection's averages must still match the double ones.
+    const float big = std::numeric_limits<float>::max();
+    const float pairs[][2] = {{big, big},      {-big, -big},   {3e38f, 1e38f},  {0x1p-126f, 0x1p-149f},
+                              {0x1p-124f, 0.0f}, {0x1.8p-125f, -0x1p-149f}, {-0.0f, -0.0f}, {-0.0f, 0.0f},
+                              {1.5f, -1.5f},   {1e-45f, 3e-45f}, {0.1f, 1e-9f}};
+    const int n = int(sizeof pairs / sizeof pairs[0]);
+    for (int y = 0; y < GRID_SIZE; ++y) {
+        for (int x = 0; x + 1 < GRID_SIZE; x += 2) {
+            const float* pair = pairs[(x / 2 + y) % n];
+            u[cellIndex(x, y)] = pair[0];
+            u[cellIndex(x + 1, y)] = pair[1];
+            v[cellIndex(x, y)] = pairs[(x / 2 + 3 * y) % n][y % 2];
+            h[cellIndex(x, y)] = 1.0f + 0.01f * float((x * 7 + y) % 11);
+        }
+    }
+    expectPathsAgree(GetParam(), [] { advect(h, 0); }, "advect h");
+    expectPathsAgree(GetParam(), [] { advect(u, 1); }, "advect u");
+    expectPathsAgree(GetParam(), [] { advect(v, 2); }, "advect v");
 }
 
 // --- whole runs --------------------------------------------------------------------
@@ -170,14 +189,16 @@ TEST_F(SimTest, ScriptedScenarioIsPinnedToTheBit)
 {
     const uint64_t hash = scriptedScenarioHash();
     EXPECT_EQ(hash, SCENARIO_HASH) << std::hex << "got 0x" << hash;
-    if (avx2SolverAvailable()) {
-        useAvx2Solver(!avx2SolverActive());
-        EXPECT_EQ(scriptedScenarioHash(), hash) << "the other solver path";
+    for (SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512}) {
+        if (!solverPathAvailable(path))
+            continue;
+        useSolverPath(path);
+        EXPECT_EQ(scriptedScenarioHash(), SCENARIO_HASH) << solverPathName(path);
     }
 }
 
 class LongRun : public SolverPathTest {};
-RIPPLEMOOR_BOTH_PATHS(LongRun);
+RIPPLEMOOR_ALL_PATHS(LongRun);
 
 TEST_P(LongRun, TwentyThousandStepsWithDropsStayFinite)
 {

@@ -7,7 +7,7 @@
 namespace {
 
 class VelocityUpdateTest : public SolverPathTest {};
-RIPPLEMOOR_BOTH_PATHS(VelocityUpdateTest);
+RIPPLEMOOR_ALL_PATHS(VelocityUpdateTest);
 
 void faces(float scale)
 {
