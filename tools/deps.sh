@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang libclang-rt-14-dev pkg-config
-          freeglut3-dev libglu1-mesa-dev mesa-common-dev libgl1-mesa-dri
+          freeglut3-dev libglu1-mesa-dev mesa-common-dev libgl-dev libx11-dev libgl1-mesa-dri
           libgtest-dev libbenchmark-dev
           xvfb xauth xdotool x11-utils x11-apps python3)
 
