@@ -3,8 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "sim/avx2_solver.h"
-#include "sim/avx512_solver.h"
+#include "sim/solver_kernel.h"
 #include "sim/solver_path.h"
 
 namespace {
@@ -98,16 +97,11 @@ void advect(Field& f, int kind)
     if (kind < 0 || kind > 2)
         std::exit(1);
     // Every sample reads f as it was when the call began; f changes only below.
-    switch (activeSolverPath()) {
-    case SolverPath::Avx512:
-        sampleDeparturesAvx512(f, kind);
-        break;
-    case SolverPath::Avx2:
-        sampleDeparturesAvx2(f, kind);
-        break;
-    default:
+    if (portableSolverActive())
         sampleDepartures(f, kind);
-        break;
-    }
+    else
+        ripplemoor::sampleDeparturesKernel({f.data(), scratch.data(), u.data(), v.data(), double(TIMESTEP),
+                                            double(invCellSize)},
+                                           kind);
     copyInterior(scratch, f);
 }

@@ -3,9 +3,8 @@
 #include <cmath>
 
 #include "app/state.h"
-#include "sim/avx2_solver.h"
-#include "sim/avx512_solver.h"
 #include "sim/height_cell.h"
+#include "sim/solver_kernel.h"
 #include "sim/solver_path.h"
 
 namespace {
@@ -34,8 +33,8 @@ void computeScales()
 
 // A bound that ends at zero keeps the sign of the first zero the pass met. Only
 // hMin can get there (every other bound starts at +0 or 1 and moves only for a
-// strictly larger or smaller value), and only the vector paths, which visit the
-// cells in another order, need it restored: the first zero in x-outer order.
+// strictly larger or smaller value), and only the vector kernel, which visits the
+// cells in another order, needs it restored: the first zero in x-outer order.
 void settleZeroHeightMinimum()
 {
     if (hMin != 0.0f)
@@ -51,20 +50,48 @@ void settleZeroHeightMinimum()
     }
 }
 
+// The range the pass widens in each mode; none in mode 0 or outside 1..6.
+struct ModeRange {
+    float* max;
+    float* min;
+};
+
+ModeRange rangeOfMode(int mode)
+{
+    switch (mode) {
+    case 1:
+        return {&hMax, &hMin};
+    case 2:
+        return {&heightChangeMax, &heightChangeMin};
+    case 3:
+        return {&heightAccelMax, &heightAccelMin};
+    case 4:
+        return {&speedSqMax, &speedSqMin};
+    case 5:
+        return {&flowDirectionMax, &flowDirectionMin};
+    case 6:
+        return {&energyProductMax, &energyProductMin};
+    default:
+        return {nullptr, nullptr};
+    }
+}
+
 void updateHeightInterior(int mode)
 {
-    // atan2 has no vector form that keeps the bits, so mode 5 stays on the portable path.
-    const SolverPath path = mode == 5 ? SolverPath::Portable : activeSolverPath();
-    if (path == SolverPath::Avx512) {
-        updateHeightInteriorAvx512(mode);
-    } else if (path == SolverPath::Avx2) {
-        updateHeightInteriorAvx2(mode);
-    } else {
+    if (portableSolverActive()) {
         for (int x = 1; x < GRID_SIZE - 1; ++x)
             for (int y = 1; y < GRID_SIZE - 1; ++y)
                 updateHeightCell(cellIndex(x, y), mode);
         return;
     }
+    const ripplemoor::HeightArrays arrays{h.data(),       heightChange.data(),  heightAccel.data(),
+                                          speedSq.data(), flowDirection.data(), energyProduct.data(),
+                                          u.data(),       v.data(),             TIMESTEP,
+                                          double(invCellSize)};
+    const ModeRange range = rangeOfMode(mode);
+    float unusedMax = 0.0f, unusedMin = 0.0f;
+    ripplemoor::updateHeightInteriorKernel(arrays, mode, range.max ? *range.max : unusedMax,
+                                           range.min ? *range.min : unusedMin);
     if (mode == 1)
         settleZeroHeightMinimum();
 }

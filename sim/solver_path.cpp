@@ -1,65 +1,70 @@
 #include "sim/solver_path.h"
 
+#include <hwy/targets.h>
+
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
-#if defined(RIPPLEMOOR_PORTABLE_SOLVER) || !(defined(__x86_64__) || defined(__i386__))
-bool detect(SolverPath path) { return path == SolverPath::Portable; }
-#else
-bool detect(SolverPath path)
-{
-    __builtin_cpu_init();
-    switch (path) {
-    case SolverPath::Avx2:
-        return __builtin_cpu_supports("avx2");
-    case SolverPath::Avx512:
-        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
-               __builtin_cpu_supports("avx512vl");
-    default:
-        return true;
-    }
-}
-#endif
+struct Choice {
+    std::string name;
+    int64_t target = 0; // 0 for the portable loops
+};
 
-SolverPath& selectedPath()
+// Taken once, before any choice narrows what Highway reports as supported.
+const std::vector<Choice>& choices()
 {
-    static SolverPath selected = fastestSolverPath();
-    return selected;
+    static const std::vector<Choice> all = [] {
+        std::vector<Choice> list;
+        for (int64_t target : hwy::SupportedAndGeneratedTargets())
+            list.push_back({hwy::TargetName(target), target});
+        list.push_back({PORTABLE_SOLVER, 0});
+        return list;
+    }();
+    return all;
+}
+
+const Choice*& active()
+{
+    static const Choice* current = &choices().front();
+    return current;
+}
+
+// Dispatch then picks the best of the given targets; 0 lifts the restriction.
+void restrictDispatch(int64_t targets)
+{
+    hwy::SetSupportedTargetsForTest(targets);
+    hwy::GetChosenTarget().Update(hwy::SupportedTargets());
 }
 
 } // namespace
 
-bool solverPathAvailable(SolverPath path)
+const std::vector<std::string>& solverNames()
 {
-    static const bool available[3] = {true, detect(SolverPath::Avx2), detect(SolverPath::Avx512)};
-    return available[int(path)];
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        for (const Choice& c : choices())
+            list.push_back(c.name);
+        return list;
+    }();
+    return names;
 }
 
-SolverPath fastestSolverPath()
+bool useSolver(const std::string& name)
 {
-    if (solverPathAvailable(SolverPath::Avx512))
-        return SolverPath::Avx512;
-    if (solverPathAvailable(SolverPath::Avx2))
-        return SolverPath::Avx2;
-    return SolverPath::Portable;
+    const auto& all = choices();
+    const auto found = std::find_if(all.begin(), all.end(), [&](const Choice& c) { return c.name == name; });
+    if (found == all.end())
+        return false;
+    if (found->target != 0)
+        restrictDispatch(found == all.begin() ? 0 : found->target);
+    active() = &*found;
+    return true;
 }
 
-SolverPath activeSolverPath() { return selectedPath(); }
+void useDefaultSolver() { useSolver(choices().front().name); }
 
-void useSolverPath(SolverPath path)
-{
-    while (!solverPathAvailable(path))
-        path = SolverPath(int(path) - 1);
-    selectedPath() = path;
-}
+const std::string& activeSolverName() { return active()->name; }
 
-const char* solverPathName(SolverPath path)
-{
-    switch (path) {
-    case SolverPath::Avx2:
-        return "Avx2";
-    case SolverPath::Avx512:
-        return "Avx512";
-    default:
-        return "Portable";
-    }
-}
+bool portableSolverActive() { return active()->target == 0; }

@@ -1,17 +1,24 @@
 #pragma once
 
-// The solver stages have three implementations that give identical bits: a plain
-// portable one, an AVX2 one that works four cells at a time and an AVX-512 one that
-// works eight at a time. The widest path the processor has is taken; tests and
-// benchmarks switch between them.
+#include <string>
+#include <vector>
 
-enum class SolverPath { Portable, Avx2, Avx512 };
+// The solver stages run either on the portable loops, the readable reference, or
+// on the vector kernel, which Highway compiles for several instruction sets and
+// dispatches to the best one the processor has. Every choice gives the same bits;
+// the replay tool, the tests and the benchmarks pick one by name.
 
-bool solverPathAvailable(SolverPath path);
-SolverPath activeSolverPath();
-SolverPath fastestSolverPath();
+constexpr const char* PORTABLE_SOLVER = "portable";
 
-// Selects a path; one the processor lacks gives the widest available path below it.
-void useSolverPath(SolverPath path);
+// The choices this processor offers: the kernel's targets as Highway names them,
+// best (the default) first, then "portable".
+const std::vector<std::string>& solverNames();
 
-const char* solverPathName(SolverPath path);
+// Selects a choice by name; false, and nothing changed, if it is not offered here.
+bool useSolver(const std::string& name);
+
+// Back to the default: the kernel on its best target.
+void useDefaultSolver();
+
+const std::string& activeSolverName();
+bool portableSolverActive();

@@ -1,20 +1,15 @@
 #include "sim/velocity_update.h"
 
 #include "app/state.h"
-#include "sim/avx2_solver.h"
-#include "sim/avx512_solver.h"
+#include "sim/solver_kernel.h"
 #include "sim/solver_path.h"
 
 double velocityCoefficient() { return (double(TIMESTEP) * GRAVITY) * double(invCellSize); }
 
 void updateVelocities()
 {
-    if (activeSolverPath() == SolverPath::Avx512) {
-        updateVelocitiesAvx512();
-        return;
-    }
-    if (activeSolverPath() == SolverPath::Avx2) {
-        updateVelocitiesAvx2();
+    if (!portableSolverActive()) {
+        ripplemoor::updateVelocitiesKernel(u.data(), v.data(), h.data(), velocityCoefficient());
         return;
     }
     const double c = velocityCoefficient();

@@ -12,6 +12,7 @@
 
 #include "app/state.h"
 #include "sim/drops.h"
+#include "sim/solver_path.h"
 #include "sim/state_dump.h"
 #include "sim/step.h"
 
@@ -191,22 +192,53 @@ void startUp()
     resetRanges();
 }
 
+[[noreturn]] void usage(const char* program)
+{
+    std::fprintf(stderr,
+                 "usage: %s [--solver NAME] [SCRIPT]   (the script is read from standard input without SCRIPT)\n"
+                 "       %s --solver list              (the solvers this processor offers, the default first)\n",
+                 program, program);
+    std::exit(BAD_INPUT);
+}
+
+// --solver NAME: the portable loops or one of the kernel's targets; "list" prints them.
+void chooseSolver(const std::string& name)
+{
+    if (name == "list") {
+        for (const std::string& choice : solverNames())
+            std::printf("%s\n", choice.c_str());
+        std::exit(std::fflush(stdout) == 0 ? 0 : 1);
+    }
+    if (!useSolver(name)) {
+        std::string offered;
+        for (const std::string& choice : solverNames())
+            offered += " " + choice;
+        std::fprintf(stderr, "unknown or unavailable solver '%s'; this processor offers:%s\n", name.c_str(),
+                     offered.c_str());
+        std::exit(BAD_INPUT);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc > 2) {
-        std::fprintf(stderr, "usage: %s [SCRIPT]   (the script is read from standard input without SCRIPT)\n",
-                     argv[0]);
-        return BAD_INPUT;
+    int next = 1;
+    if (next < argc && std::strcmp(argv[next], "--solver") == 0) {
+        if (next + 1 >= argc)
+            usage(argv[0]);
+        chooseSolver(argv[next + 1]);
+        next += 2;
     }
+    if (argc - next > 1)
+        usage(argv[0]);
     Script script;
     script.in = stdin;
-    if (argc == 2) {
-        script.in = std::fopen(argv[1], "rb");
+    if (next < argc) {
+        script.in = std::fopen(argv[next], "rb");
         // No line has been read yet.
         if (script.in == nullptr)
-            fail(0, std::string("cannot read the script '") + argv[1] + "': " + std::strerror(errno));
+            fail(0, std::string("cannot read the script '") + argv[next] + "': " + std::strerror(errno));
     }
 
     startUp();

@@ -5,17 +5,17 @@
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/state.h"
 #include "sim/solver_path.h"
 
-// Start-up state, and the solver path under test. Parameterised suites run every
-// case on the portable path and, where the processor has them, on the AVX2 and
-// AVX-512 paths.
+// Start-up state, and the solver under test. Parameterised suites run every case
+// on the portable loops and on every target of the vector kernel this processor has.
 class SimTest : public ::testing::Test {
 protected:
     void SetUp() override { restartSimulation(); }
-    void TearDown() override { useSolverPath(fastestSolverPath()); }
+    void TearDown() override { useDefaultSolver(); }
 
 public:
     static void restartSimulation()
@@ -31,29 +31,27 @@ public:
     }
 };
 
-class SolverPathTest : public SimTest, public ::testing::WithParamInterface<SolverPath> {
+class SolverPathTest : public SimTest, public ::testing::WithParamInterface<std::string> {
 protected:
     void SetUp() override
     {
         SimTest::SetUp();
-        if (!solverPathAvailable(GetParam()))
-            GTEST_SKIP() << "no " << solverPathName(GetParam()) << " on this processor";
-        useSolverPath(GetParam());
+        ASSERT_TRUE(useSolver(GetParam()));
     }
 };
 
-inline void PrintTo(SolverPath path, std::ostream* out) { *out << solverPathName(path); }
+inline std::string solverParamName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
 
-inline std::string solverPathParamName(const ::testing::TestParamInfo<SolverPath>& info)
+// The kernel's targets only, for comparisons against the portable loops.
+inline std::vector<std::string> kernelTargets()
 {
-    return solverPathName(info.param);
+    std::vector<std::string> targets = solverNames();
+    targets.pop_back();
+    return targets;
 }
 
-#define RIPPLEMOOR_ALL_PATHS(suite)                                                             \
-    INSTANTIATE_TEST_SUITE_P(Paths, suite,                                                      \
-                             ::testing::Values(SolverPath::Portable, SolverPath::Avx2,          \
-                                               SolverPath::Avx512),                             \
-                             solverPathParamName)
+#define RIPPLEMOOR_ALL_PATHS(suite)                                                                         \
+    INSTANTIATE_TEST_SUITE_P(Paths, suite, ::testing::ValuesIn(solverNames()), solverParamName)
 
 inline bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 

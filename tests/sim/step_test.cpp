@@ -65,24 +65,23 @@ void disturb(unsigned seed, int steps)
 // Runs one operation on the same state on the portable path and on the path under
 // test, and compares the outcome.
 template <typename Operation>
-void expectPathsAgree(SolverPath path, const Operation& operation, const char* what)
+void expectPathsAgree(const std::string& solver, const Operation& operation, const char* what)
 {
     const Snapshot start = Snapshot::take();
-    useSolverPath(SolverPath::Portable);
+    useSolver(PORTABLE_SOLVER);
     operation();
     const Snapshot portable = Snapshot::take();
     start.restore();
-    useSolverPath(path);
+    useSolver(solver);
     operation();
     const Snapshot fast = Snapshot::take();
     expectSameFields(portable, fast, what);
     EXPECT_EQ(portable.bytes.size(), fast.bytes.size());
 }
 
-// Each vector path against the portable one.
+// Each target of the vector kernel against the portable loops.
 class SolverPathsAgree : public SolverPathTest {};
-INSTANTIATE_TEST_SUITE_P(Paths, SolverPathsAgree, ::testing::Values(SolverPath::Avx2, SolverPath::Avx512),
-                         solverPathParamName);
+INSTANTIATE_TEST_SUITE_P(Targets, SolverPathsAgree, ::testing::ValuesIn(kernelTargets()), solverParamName);
 
 TEST_P(SolverPathsAgree, EveryStageOnADisturbedStateInEveryMode)
 {
@@ -96,12 +95,12 @@ TEST_P(SolverPathsAgree, EveryStageOnADisturbedStateInEveryMode)
         expectPathsAgree(GetParam(), [] { updateVelocities(); }, "updateVelocities");
         // Ranges and scales too: the dumps must match byte for byte.
         const Snapshot start = Snapshot::take();
-        useSolverPath(SolverPath::Portable);
+        useSolver(PORTABLE_SOLVER);
         for (int k = 0; k < 40; ++k)
             simulationStep();
         const std::vector<unsigned char> portable = stateBytes();
         start.restore();
-        useSolverPath(GetParam());
+        useSolver(GetParam());
         for (int k = 0; k < 40; ++k)
             simulationStep();
         EXPECT_TRUE(portable == stateBytes()) << "mode " << mode;
@@ -189,16 +188,17 @@ TEST_F(SimTest, ScriptedScenarioIsPinnedToTheBit)
 {
     const uint64_t hash = scriptedScenarioHash();
     EXPECT_EQ(hash, SCENARIO_HASH) << std::hex << "got 0x" << hash;
-    for (SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512}) {
-        if (!solverPathAvailable(path))
-            continue;
-        useSolverPath(path);
-        EXPECT_EQ(scriptedScenarioHash(), SCENARIO_HASH) << solverPathName(path);
+    for (const std::string& solver : solverNames()) {
+        useSolver(solver);
+        EXPECT_EQ(scriptedScenarioHash(), SCENARIO_HASH) << solver;
     }
 }
 
+// Long: the default target and the portable loops only; the agreement tests above
+// tie every other target to the portable loops.
 class LongRun : public SolverPathTest {};
-RIPPLEMOOR_ALL_PATHS(LongRun);
+INSTANTIATE_TEST_SUITE_P(Paths, LongRun, ::testing::Values(solverNames().front(), std::string(PORTABLE_SOLVER)),
+                         solverParamName);
 
 TEST_P(LongRun, TwentyThousandStepsWithDropsStayFinite)
 {

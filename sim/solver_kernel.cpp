@@ -1,0 +1,392 @@
+// The solver's vector kernel: advection's departure sampling, the height update's
+// interior pass and the velocity update, written once with Highway and compiled for
+// every instruction set it targets; the best one this processor has is chosen at
+// run time (solver_path.cpp can restrict the choice).
+//
+// Each lane does exactly what the portable loops do for its cell, in the same
+// order, rounding to float at the same points; only the order in which cells are
+// visited differs, and no cell depends on another's result. Where a step is written
+// as a float operation below, it is a single operation on two floats, whose double
+// result rounded to float is the float result (53 >= 2 * 24 + 2 bits).
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "sim/solver_kernel.cpp"
+#include <hwy/foreach_target.h> // IWYU pragma: keep
+#include <hwy/highway.h>
+
+#include <cmath>
+
+#include "app/state.h"
+#include "sim/solver_kernel.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace ripplemoor {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+// Doubles for the arithmetic, and floats and int32 with as many lanes for the
+// fields and the cell indices.
+using DD = hn::ScalableTag<double>;
+using DF = hn::Rebind<float, DD>;
+using DI = hn::Rebind<int32_t, DD>;
+using VD = hn::Vec<DD>;
+using VF = hn::Vec<DF>;
+using VI = hn::Vec<DI>;
+using MF = hn::Mask<DF>;
+
+constexpr int GRID = GRID_SIZE;
+constexpr int LAST = GRID - 1;    // 159
+constexpr int ROW_END = GRID - 2; // 158, the last interior column or row
+constexpr size_t MAX_LANES = 64;  // above any target's lane count for doubles
+
+HWY_INLINE VD wide(VF f) { return hn::PromoteTo(DD(), f); }
+HWY_INLINE VD loadWide(const float* p) { return wide(hn::LoadU(DF(), p)); }
+
+// Rounds to float the IEEE way: an overflow gives infinity. The emulated targets'
+// DemoteTo saturates at the largest float instead, so they convert lane by lane.
+HWY_INLINE VF narrow(VD d)
+{
+#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
+    double in[MAX_LANES];
+    float out[MAX_LANES];
+    hn::StoreU(d, DD(), in);
+    for (size_t k = 0; k < hn::Lanes(DD()); ++k)
+        out[k] = float(in[k]);
+    return hn::LoadU(DF(), out);
+#else
+    return hn::DemoteTo(DF(), d);
+#endif
+}
+
+// ---- advection --------------------------------------------------------------------
+
+struct Velocities {
+    VF x, y;
+};
+
+template <int KIND>
+HWY_INLINE Velocities velocitiesAt(const float* u, const float* v, int i)
+{
+    const int up = i + GRID;
+    if (KIND == 0) {
+        const VD half = hn::Set(DD(), 0.5);
+        return {narrow(hn::Mul(hn::Add(loadWide(u + i + 1), loadWide(u + i)), half)),
+                narrow(hn::Mul(hn::Add(loadWide(v + up), loadWide(v + i)), half))};
+    }
+    const VD quarter = hn::Set(DD(), 0.25);
+    if (KIND == 1) {
+        const VD sum = hn::Add(hn::Add(hn::Add(loadWide(v + i), loadWide(v + i + 1)), loadWide(v + up)),
+                               loadWide(v + up + 1));
+        return {hn::LoadU(DF(), u + i), narrow(hn::Mul(sum, quarter))};
+    }
+    const VD sum = hn::Add(hn::Add(hn::Add(loadWide(u + i + 1), loadWide(u + i)), loadWide(u + up)),
+                           loadWide(u + up + 1));
+    return {narrow(hn::Mul(sum, quarter)), hn::LoadU(DF(), v + i)};
+}
+
+// Departure coordinate along one axis, clamped to 0..159 with comparisons, so that
+// NaN lands on 0 like a point before the first cell whatever the target's min/max do.
+HWY_INLINE VF departures(VD cells, VF velocity, double timestep, double invCell)
+{
+    const DF df;
+    const VD back = hn::Mul(hn::Mul(hn::Set(DD(), timestep), wide(velocity)), hn::Set(DD(), invCell));
+    VF p = narrow(hn::Sub(cells, back));
+    p = hn::IfThenElse(hn::Gt(p, hn::Zero(df)), p, hn::Zero(df));
+    const VF last = hn::Set(df, float(LAST));
+    return hn::IfThenElse(hn::Gt(p, last), last, p);
+}
+
+struct Corners {
+    VF f00, f10, f01, f11;
+};
+
+// Any departure point: gathers whose right and upper neighbours past column or row
+// 159 read the cell itself and are then replaced by 0, so nothing outside the grid
+// is read and those neighbours count as 0, as in the portable sample.
+HWY_INLINE Corners gatherCorners(const float* f, VI ix, VI iy)
+{
+    const DF df;
+    const DI di;
+    const auto hasRight = hn::Lt(ix, hn::Set(di, LAST));
+    const auto hasUp = hn::Lt(iy, hn::Set(di, LAST));
+    const VI index = hn::Add(ix, hn::Mul(iy, hn::Set(di, GRID)));
+    const VI right = hn::Add(index, hn::IfThenElseZero(hasRight, hn::Set(di, 1)));
+    const VI upOffset = hn::IfThenElseZero(hasUp, hn::Set(di, GRID));
+    const MF r = hn::RebindMask(df, hasRight), t = hn::RebindMask(df, hasUp);
+    return {hn::GatherIndex(df, f, index), hn::IfThenElseZero(r, hn::GatherIndex(df, f, right)),
+            hn::IfThenElseZero(t, hn::GatherIndex(df, f, hn::Add(index, upOffset))),
+            hn::IfThenElseZero(hn::And(r, t), hn::GatherIndex(df, f, hn::Add(right, upOffset)))};
+}
+
+// The usual case, a velocity below about five cells per unit time: each cell's
+// point lies in its own cell or the one to the left, and in its own row or the one
+// below, so each corner is one of four neighbours of the cell and plain loads at
+// those offsets replace the gathers. first is the block's first cell.
+HWY_INLINE Corners nearbyCorners(const float* f, int first, MF left, MF below)
+{
+    const DF df;
+    const float* row = f + first;
+    VF lower[3], upper[3]; // rows (y - 1 or y) and (y or y + 1), columns x - 1, x, x + 1
+    for (int dx = -1; dx <= 1; ++dx) {
+        const VF mid = hn::LoadU(df, row + dx);
+        lower[dx + 1] = hn::IfThenElse(below, hn::LoadU(df, row - GRID + dx), mid);
+        upper[dx + 1] = hn::IfThenElse(below, mid, hn::LoadU(df, row + GRID + dx));
+    }
+    return {hn::IfThenElse(left, lower[0], lower[1]), hn::IfThenElse(left, lower[1], lower[2]),
+            hn::IfThenElse(left, upper[0], upper[1]), hn::IfThenElse(left, upper[1], upper[2])};
+}
+
+// sampleBilinear at the departure points of the cells x .. x + lanes - 1 of row y.
+// p - trunc(p) is exact for p >= 0, so the fractions are float operations.
+HWY_INLINE VF sampleBlock(const float* f, int x, int y, VF px, VF py)
+{
+    const DF df;
+    const DI di;
+    const VI ix = hn::ConvertTo(di, px);
+    const VI iy = hn::ConvertTo(di, py);
+    const VF fx = hn::Sub(px, hn::ConvertTo(df, ix));
+    const VF fy = hn::Sub(py, hn::ConvertTo(df, iy));
+    const VF gx = hn::Sub(hn::Set(df, 1.0f), fx);
+    const VF gy = hn::Sub(hn::Set(df, 1.0f), fy);
+
+    const VI column = hn::Iota(di, x);
+    const auto left = hn::Eq(ix, hn::Sub(column, hn::Set(di, 1)));
+    const auto below = hn::Eq(iy, hn::Set(di, y - 1));
+    const auto near = hn::And(hn::Or(left, hn::Eq(ix, column)), hn::Or(below, hn::Eq(iy, hn::Set(di, y))));
+    const Corners c = hn::AllTrue(di, near)
+                          ? nearbyCorners(f, x + y * GRID, hn::RebindMask(df, left), hn::RebindMask(df, below))
+                          : gatherCorners(f, ix, iy);
+
+    const VD dfx = wide(fx), dfy = wide(fy), dgx = wide(gx), dgy = wide(gy);
+    const VD right = hn::Mul(dfx, hn::Add(hn::Mul(wide(c.f10), dgy), hn::Mul(wide(c.f11), dfy)));
+    const VD leftSide = hn::Mul(hn::Add(hn::Mul(dgy, wide(c.f00)), hn::Mul(dfy, wide(c.f01))), dgx);
+    return narrow(hn::Add(right, leftSide));
+}
+
+template <int KIND>
+HWY_NOINLINE void sampleRows(const AdvectArrays& a)
+{
+    const int lanes = int(hn::Lanes(DD()));
+    const int lastBlock = ROW_END - lanes + 1; // the row's final block overlaps the one before
+    for (int y = 1; y <= ROW_END; ++y) {
+        const VD row = hn::Set(DD(), double(y));
+        for (int block = 1; block <= ROW_END; block += lanes) {
+            // Overlapping is harmless: a sample reads f and writes only out.
+            const int x = block < lastBlock ? block : lastBlock;
+            const int i = x + y * GRID;
+            const Velocities vel = velocitiesAt<KIND>(a.u, a.v, i);
+            const VF px = departures(hn::Iota(DD(), double(x)), vel.x, a.timestep, a.invCellSize);
+            const VF py = departures(row, vel.y, a.timestep, a.invCellSize);
+            hn::StoreU(sampleBlock(a.f, x, y, px, py), DF(), a.out + i);
+        }
+    }
+}
+
+void SampleDepartures(const AdvectArrays& a, int kind)
+{
+    if (kind == 0)
+        sampleRows<0>(a);
+    else if (kind == 1)
+        sampleRows<1>(a);
+    else
+        sampleRows<2>(a);
+}
+
+// ---- in-place passes --------------------------------------------------------------
+
+// Calls block(first, lanesToSkip) over the cells from..158 of a row. The update is
+// in place, so a final partial block is shifted left to stay in the row and skips
+// the lanes already done, rather than reading or writing past the row.
+template <typename Block>
+HWY_INLINE void forRow(int from, const Block& block)
+{
+    const int lanes = int(hn::Lanes(DD()));
+    int x = from;
+    for (; x + lanes - 1 <= ROW_END; x += lanes)
+        block(x, 0);
+    if (x <= ROW_END) {
+        const int start = ROW_END - lanes + 1;
+        block(start, x - start);
+    }
+}
+
+// Stores only the lanes from skip on.
+HWY_INLINE void storeLanes(VF value, int skip, float* p)
+{
+    const DF df;
+    if (skip == 0)
+        hn::StoreU(value, df, p);
+    else
+        hn::BlendedStore(value, hn::Not(hn::FirstN(df, size_t(skip))), df, p);
+}
+
+// ---- height update ----------------------------------------------------------------
+
+// Per-lane bounds. Both comparisons are strict, so a NaN value changes neither.
+struct LaneRange {
+    VF max, min;
+
+    void include(VF value, int skip)
+    {
+        const DF df;
+        auto above = hn::Gt(value, max);
+        auto beneath = hn::Lt(value, min);
+        if (skip != 0) {
+            const auto lanes = hn::Not(hn::FirstN(df, size_t(skip)));
+            above = hn::And(above, lanes);
+            beneath = hn::And(beneath, lanes);
+        }
+        max = hn::IfThenElse(above, value, max);
+        min = hn::IfThenElse(beneath, value, min);
+    }
+
+    // The lanes folded with the same strict comparisons. Only the sign of a zero
+    // bound can depend on the order; updateHeight settles that afterwards.
+    void foldInto(float& outMax, float& outMin) const
+    {
+        float maxLanes[MAX_LANES], minLanes[MAX_LANES];
+        hn::StoreU(max, DF(), maxLanes);
+        hn::StoreU(min, DF(), minLanes);
+        for (size_t k = 0; k < hn::Lanes(DF()); ++k) {
+            if (maxLanes[k] > outMax)
+                outMax = maxLanes[k];
+            if (minLanes[k] < outMin)
+                outMin = minLanes[k];
+        }
+    }
+};
+
+template <int MODE>
+HWY_INLINE void updateHeightBlock(const HeightArrays& a, int i, int skip, LaneRange& range, float& max,
+                                  float& min)
+{
+    const DF df;
+    const VD u0 = loadWide(a.u + i);
+    const VD v0 = loadWide(a.v + i);
+    const VF height = hn::LoadU(df, a.h + i);
+    const VD divergence = hn::Add(hn::Sub(loadWide(a.v + i + GRID), v0), hn::Sub(loadWide(a.u + i + 1), u0));
+    const VD factor = hn::Mul(hn::Mul(wide(height), hn::Set(DD(), -0.5)), hn::Set(DD(), a.invCellSize));
+    const VF d = narrow(hn::Mul(divergence, factor));
+    const VF prev = hn::LoadU(df, a.heightChange + i);
+    const VF change = hn::Mul(hn::Set(df, a.timestep), d);
+    const VF newHeight = hn::Add(change, height);
+    storeLanes(change, skip, a.heightChange + i);
+    storeLanes(newHeight, skip, a.h + i);
+
+    if (MODE == 1)
+        range.include(newHeight, skip);
+    if (MODE == 2)
+        range.include(change, skip);
+    if (MODE == 3 || MODE == 6) {
+        const VF accel = hn::Sub(change, prev);
+        storeLanes(accel, skip, a.heightAccel + i);
+        if (MODE == 3)
+            range.include(accel, skip);
+        if (MODE == 6) {
+            const VF speed = narrow(hn::Add(hn::Mul(v0, v0), hn::Mul(u0, u0)));
+            const VF energy = hn::Mul(speed, accel);
+            storeLanes(speed, skip, a.speedSq + i);
+            storeLanes(energy, skip, a.energyProduct + i);
+            range.include(energy, skip);
+        }
+    }
+    if (MODE == 4) {
+        const VF speed = narrow(hn::Add(hn::Mul(u0, u0), hn::Mul(v0, v0)));
+        storeLanes(speed, skip, a.speedSq + i);
+        range.include(speed, skip);
+    }
+    if (MODE == 5) {
+        // atan2 has no vector form with the library's bits: the same call, per lane.
+        const int lanes = int(hn::Lanes(df));
+        for (int k = i + skip; k < i + lanes; ++k) {
+            const float direction = float(std::atan2(double(a.v[k]), double(a.u[k])));
+            a.flowDirection[k] = direction;
+            if (direction > max)
+                max = direction;
+            else if (direction < min)
+                min = direction;
+        }
+    }
+}
+
+template <int MODE>
+HWY_NOINLINE void updateHeightRows(const HeightArrays& a, float& max, float& min)
+{
+    const DF df;
+    LaneRange range{hn::Set(df, max), hn::Set(df, min)};
+    for (int y = 1; y <= ROW_END; ++y) {
+        forRow(1, [&](int x, int skip) { updateHeightBlock<MODE>(a, x + y * GRID, skip, range, max, min); });
+    }
+    if (MODE != 0 && MODE != 5)
+        range.foldInto(max, min);
+}
+
+void UpdateHeightInterior(const HeightArrays& a, int mode, float& max, float& min)
+{
+    switch (mode) {
+    case 1:
+        return updateHeightRows<1>(a, max, min);
+    case 2:
+        return updateHeightRows<2>(a, max, min);
+    case 3:
+        return updateHeightRows<3>(a, max, min);
+    case 4:
+        return updateHeightRows<4>(a, max, min);
+    case 5:
+        return updateHeightRows<5>(a, max, min);
+    case 6:
+        return updateHeightRows<6>(a, max, min);
+    default:
+        return updateHeightRows<0>(a, max, min);
+    }
+}
+
+// ---- velocity update --------------------------------------------------------------
+
+// face = face - (here - behind) x c over the cells from..158 of one row.
+HWY_INLINE void accelerateRow(float* face, const float* h, int behind, int from, VD c)
+{
+    forRow(from, [&](int x, int skip) {
+        const VD gradient = hn::Sub(loadWide(h + x), loadWide(h + x - behind));
+        storeLanes(narrow(hn::Sub(loadWide(face + x), hn::Mul(gradient, c))), skip, face + x);
+    });
+}
+
+void UpdateVelocities(float* u, float* v, const float* h, double coefficient)
+{
+    const VD c = hn::Set(DD(), coefficient);
+    // The wall faces u[1, y], u[159, y], v[x, 1] and v[x, 159] are never touched.
+    for (int y = 1; y <= ROW_END; ++y)
+        accelerateRow(u + y * GRID, h + y * GRID, 1, 2, c);
+    for (int y = 2; y <= ROW_END; ++y)
+        accelerateRow(v + y * GRID, h + y * GRID, GRID, 1, c);
+}
+
+} // namespace HWY_NAMESPACE
+} // namespace ripplemoor
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace ripplemoor {
+
+HWY_EXPORT(SampleDepartures);
+HWY_EXPORT(UpdateHeightInterior);
+HWY_EXPORT(UpdateVelocities);
+
+void sampleDeparturesKernel(const AdvectArrays& arrays, int kind)
+{
+    HWY_DYNAMIC_DISPATCH(SampleDepartures)(arrays, kind);
+}
+
+void updateHeightInteriorKernel(const HeightArrays& arrays, int mode, float& max, float& min)
+{
+    HWY_DYNAMIC_DISPATCH(UpdateHeightInterior)(arrays, mode, max, min);
+}
+
+void updateVelocitiesKernel(float* u, float* v, const float* h, double coefficient)
+{
+    HWY_DYNAMIC_DISPATCH(UpdateVelocities)(u, v, h, coefficient);
+}
+
+} // namespace ripplemoor
+#endif
