@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Runs several ripplemoor-replay builds on one script; all must print the same
-hash lines, and those must match the script's "# expect" lines."""
+hash lines, and those must match the script's "# expect" lines. A command may
+carry arguments ("ripplemoor-replay --solver portable")."""
+import shlex
 import subprocess
 import sys
 
@@ -11,7 +13,7 @@ def main():
         expected = [line.split(None, 2)[2].strip() for line in f if line.startswith("# expect ")]
     outputs = []
     for binary in binaries:
-        run = subprocess.run([binary, script], capture_output=True, text=True)
+        run = subprocess.run(shlex.split(binary) + [script], capture_output=True, text=True)
         if run.returncode != 0:
             print(f"{binary}: exit {run.returncode}: {run.stderr}")
             return 1

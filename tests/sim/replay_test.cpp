@@ -4,13 +4,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "sim/solver_path.h"
 #include "sim/state_dump.h"
 
 #ifndef REPLAY_BINARY
@@ -38,13 +41,14 @@ std::string tempPath(const std::string& name)
     return std::string(dir ? dir : "/tmp") + "/ripplemoor_replay_test_" + std::to_string(getpid()) + "_" + name;
 }
 
-// Runs the tool on a script given on standard input, or as the file argument.
-ReplayRun replay(const std::string& script, bool asFile = false)
+// Runs the tool on a script given on standard input, or as the file argument,
+// after the given options.
+ReplayRun replay(const std::string& script, bool asFile = false, const std::string& options = "")
 {
     const std::string in = tempPath("in"), out = tempPath("out"), err = tempPath("err");
     std::ofstream(in, std::ios::binary) << script;
-    const std::string command = std::string(REPLAY_BINARY) + (asFile ? " " + in : " < " + in) + " > " + out +
-                                " 2> " + err;
+    const std::string command = std::string(REPLAY_BINARY) + options + (asFile ? " " + in : " < " + in) + " > " +
+                                out + " 2> " + err;
     ReplayRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -160,6 +164,61 @@ TEST(Replay, UnreadableScriptFileIsReported)
     EXPECT_EQ(WEXITSTATUS(std::system(dirCommand.c_str())), 2);
     EXPECT_EQ(readFile(tempPath("err2")), "line 1: cannot read the script: Is a directory\n");
     std::remove(tempPath("err2").c_str());
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+TEST(ReplaySolver, ListsTheDefaultFirstAndThePortableLoopsLast)
+{
+    const ReplayRun run = replay("", false, " --solver list");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::vector<std::string> names = lines(run.out);
+    EXPECT_EQ(names, solverNames());
+    ASSERT_GE(names.size(), 2u);
+    EXPECT_EQ(names.back(), "portable");
+    EXPECT_NE(names.front(), "portable");
+}
+
+TEST(ReplaySolver, EveryListedSolverGivesTheSameHashes)
+{
+    const std::string script = "drop 80 80 5 0.3\ndrop 10 150 3 0.2\nmode 6\nstep 60\nhash\nmode 5\nstep 20\nhash\n";
+    const ReplayRun reference = replay(script);
+    ASSERT_EQ(reference.status, 0) << reference.err;
+    ASSERT_EQ(lines(reference.out).size(), 2u);
+    for (const std::string& name : solverNames()) {
+        const ReplayRun run = replay(script, true, " --solver " + name);
+        EXPECT_EQ(run.status, 0) << name << ": " << run.err;
+        EXPECT_EQ(run.out, reference.out) << name;
+    }
+}
+
+TEST(ReplaySolver, UnknownOrUnavailableNamesStopWithStatusTwo)
+{
+    // A real Highway target of some other processor family is "unavailable" here.
+    const std::vector<std::string>& offered = solverNames();
+    const std::string foreign =
+        std::find(offered.begin(), offered.end(), "NEON") == offered.end() ? "NEON" : "AVX2";
+    for (const std::string& name : {std::string("warp-drive"), foreign, std::string("avx2"), std::string("")}) {
+        const ReplayRun run = replay("hash\n", false, " --solver '" + name + "'");
+        EXPECT_EQ(run.status, 2) << name;
+        EXPECT_EQ(run.out, "") << name;
+        EXPECT_EQ(run.err.rfind("unknown or unavailable solver '" + name + "'; this processor offers: ", 0), 0u)
+            << run.err;
+    }
+    const ReplayRun missing = replay("hash\n", false, " --solver");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("usage: "), std::string::npos);
+    const ReplayRun extra = replay("hash\n", false, " --solver portable a b");
+    EXPECT_EQ(extra.status, 2);
+    EXPECT_NE(extra.err.find("usage: "), std::string::npos);
 }
 
 } // namespace

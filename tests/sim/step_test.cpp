@@ -120,7 +120,13 @@ TEST_P(SolverPathsAgree, StagesOnHostileValues)
                               1e-30f,
                               0.7f,
                               -5.0f,
-                              200.0f};
+                              200.0f,
+                              std::numeric_limits<float>::max(),
+                              -std::numeric_limits<float>::max(),
+                              std::numeric_limits<float>::min(),
+                              -0x1.fffffcp-127f,
+                              1e38f,
+                              -0.2f};
     const int n = int(sizeof specials / sizeof specials[0]);
     for (int i = 0; i < CELL_COUNT; ++i) {
         u[i] = (i % 9 == 0) ? specials[(i / 9) % n] : float((i * 17) % 23 - 11) * 0.3f;
