@@ -60,114 +60,185 @@ HWY_INLINE VF narrow(VD d)
 
 // ---- advection --------------------------------------------------------------------
 
+// Advection samples a full float vector of cells at once, twice as many as a
+// double vector holds (one cell on the scalar target): the float steps run once
+// for all of them, the double arithmetic once per half.
+#undef RIPPLEMOOR_HALVES
+#if HWY_TARGET == HWY_SCALAR
+#define RIPPLEMOOR_HALVES 1
+using DS = DF;
+#else
+#define RIPPLEMOOR_HALVES 2
+using DS = hn::ScalableTag<float>;
+#endif
+constexpr int HALVES = RIPPLEMOOR_HALVES;
+using VS = hn::Vec<DS>;
+using MS = hn::Mask<DS>;
+using DSI = hn::RebindToSigned<DS>;
+using VSI = hn::Vec<DSI>;
+
+struct Halves {
+    VF half[HALVES];
+};
+
+HWY_INLINE VS join(const Halves& h)
+{
+#if RIPPLEMOOR_HALVES == 1
+    return h.half[0];
+#else
+    return hn::Combine(DS(), h.half[1], h.half[0]);
+#endif
+}
+
+// The doubles of one half of a float vector.
+HWY_INLINE VD wideHalf(VS v, int which)
+{
+#if RIPPLEMOOR_HALVES == 1
+    (void)which;
+    return wide(v);
+#else
+    const hn::Half<DS> dh;
+    return wide(which == 0 ? hn::LowerHalf(dh, v) : hn::UpperHalf(dh, v));
+#endif
+}
+
 struct Velocities {
-    VF x, y;
+    Halves x, y;
 };
 
 template <int KIND>
-HWY_INLINE Velocities velocitiesAt(const float* u, const float* v, int i)
+HWY_INLINE Velocities velocitiesAt(const float* u, const float* v, int first)
 {
-    const int up = i + GRID;
-    if (KIND == 0) {
-        const VD half = hn::Set(DD(), 0.5);
-        return {narrow(hn::Mul(hn::Add(loadWide(u + i + 1), loadWide(u + i)), half)),
-                narrow(hn::Mul(hn::Add(loadWide(v + up), loadWide(v + i)), half))};
-    }
+    const int lanes = int(hn::Lanes(DD()));
+    const VD half = hn::Set(DD(), 0.5);
     const VD quarter = hn::Set(DD(), 0.25);
-    if (KIND == 1) {
-        const VD sum = hn::Add(hn::Add(hn::Add(loadWide(v + i), loadWide(v + i + 1)), loadWide(v + up)),
-                               loadWide(v + up + 1));
-        return {hn::LoadU(DF(), u + i), narrow(hn::Mul(sum, quarter))};
+    Velocities vel;
+    for (int k = 0; k < HALVES; ++k) {
+        const int i = first + k * lanes;
+        const int up = i + GRID;
+        if (KIND == 0) {
+            vel.x.half[k] = narrow(hn::Mul(hn::Add(loadWide(u + i + 1), loadWide(u + i)), half));
+            vel.y.half[k] = narrow(hn::Mul(hn::Add(loadWide(v + up), loadWide(v + i)), half));
+        } else if (KIND == 1) {
+            const VD sum = hn::Add(hn::Add(hn::Add(loadWide(v + i), loadWide(v + i + 1)), loadWide(v + up)),
+                                   loadWide(v + up + 1));
+            vel.x.half[k] = hn::LoadU(DF(), u + i);
+            vel.y.half[k] = narrow(hn::Mul(sum, quarter));
+        } else {
+            const VD sum = hn::Add(hn::Add(hn::Add(loadWide(u + i + 1), loadWide(u + i)), loadWide(u + up)),
+                                   loadWide(u + up + 1));
+            vel.x.half[k] = narrow(hn::Mul(sum, quarter));
+            vel.y.half[k] = hn::LoadU(DF(), v + i);
+        }
     }
-    const VD sum = hn::Add(hn::Add(hn::Add(loadWide(u + i + 1), loadWide(u + i)), loadWide(u + up)),
-                           loadWide(u + up + 1));
-    return {narrow(hn::Mul(sum, quarter)), hn::LoadU(DF(), v + i)};
+    return vel;
 }
 
-// Departure coordinate along one axis, clamped to 0..159 with comparisons, so that
+// Departure coordinates along one axis, clamped to 0..159 with comparisons, so that
 // NaN lands on 0 like a point before the first cell whatever the target's min/max do.
-HWY_INLINE VF departures(VD cells, VF velocity, double timestep, double invCell)
+// (TIMESTEP x velocity) x invCellSize is exact in double (a power of two times a
+// float, then a product of two 24-bit significands), and so is velocity x
+// stepInCells with stepInCells = TIMESTEP x invCellSize: one multiplication gives
+// the same bits. cells holds the coordinates of the cells of the first half.
+HWY_INLINE VS departures(VD cells, VD nextHalf, const Halves& velocity, VD stepInCells)
 {
-    const DF df;
-    const VD back = hn::Mul(hn::Mul(hn::Set(DD(), timestep), wide(velocity)), hn::Set(DD(), invCell));
-    VF p = narrow(hn::Sub(cells, back));
-    p = hn::IfThenElse(hn::Gt(p, hn::Zero(df)), p, hn::Zero(df));
-    const VF last = hn::Set(df, float(LAST));
-    return hn::IfThenElse(hn::Gt(p, last), last, p);
+    const DS ds;
+    Halves p;
+    for (int k = 0; k < HALVES; ++k) {
+        p.half[k] = narrow(hn::Sub(cells, hn::Mul(wide(velocity.half[k]), stepInCells)));
+        cells = hn::Add(cells, nextHalf);
+    }
+    const VS joined = join(p);
+    const VS clampedBelow = hn::IfThenElse(hn::Gt(joined, hn::Zero(ds)), joined, hn::Zero(ds));
+    const VS last = hn::Set(ds, float(LAST));
+    return hn::IfThenElse(hn::Gt(clampedBelow, last), last, clampedBelow);
 }
 
 struct Corners {
-    VF f00, f10, f01, f11;
+    VS f00, f10, f01, f11;
 };
 
 // Any departure point: gathers whose right and upper neighbours past column or row
 // 159 read the cell itself and are then replaced by 0, so nothing outside the grid
 // is read and those neighbours count as 0, as in the portable sample.
-HWY_INLINE Corners gatherCorners(const float* f, VI ix, VI iy)
+HWY_INLINE Corners gatherCorners(const float* f, VSI ix, VSI iy)
 {
-    const DF df;
-    const DI di;
+    const DS ds;
+    const DSI di;
     const auto hasRight = hn::Lt(ix, hn::Set(di, LAST));
     const auto hasUp = hn::Lt(iy, hn::Set(di, LAST));
-    const VI index = hn::Add(ix, hn::Mul(iy, hn::Set(di, GRID)));
-    const VI right = hn::Add(index, hn::IfThenElseZero(hasRight, hn::Set(di, 1)));
-    const VI upOffset = hn::IfThenElseZero(hasUp, hn::Set(di, GRID));
-    const MF r = hn::RebindMask(df, hasRight), t = hn::RebindMask(df, hasUp);
-    return {hn::GatherIndex(df, f, index), hn::IfThenElseZero(r, hn::GatherIndex(df, f, right)),
-            hn::IfThenElseZero(t, hn::GatherIndex(df, f, hn::Add(index, upOffset))),
-            hn::IfThenElseZero(hn::And(r, t), hn::GatherIndex(df, f, hn::Add(right, upOffset)))};
+    const VSI index = hn::Add(ix, hn::Mul(iy, hn::Set(di, GRID)));
+    const VSI right = hn::Add(index, hn::IfThenElseZero(hasRight, hn::Set(di, 1)));
+    const VSI upOffset = hn::IfThenElseZero(hasUp, hn::Set(di, GRID));
+    const MS r = hn::RebindMask(ds, hasRight), t = hn::RebindMask(ds, hasUp);
+    return {hn::GatherIndex(ds, f, index), hn::IfThenElseZero(r, hn::GatherIndex(ds, f, right)),
+            hn::IfThenElseZero(t, hn::GatherIndex(ds, f, hn::Add(index, upOffset))),
+            hn::IfThenElseZero(hn::And(r, t), hn::GatherIndex(ds, f, hn::Add(right, upOffset)))};
 }
 
 // The usual case, a velocity below about five cells per unit time: each cell's
 // point lies in its own cell or the one to the left, and in its own row or the one
 // below, so each corner is one of four neighbours of the cell and plain loads at
 // those offsets replace the gathers. first is the block's first cell.
-HWY_INLINE Corners nearbyCorners(const float* f, int first, MF left, MF below)
+HWY_INLINE Corners nearbyCorners(const float* f, int first, MS left, MS below)
 {
-    const DF df;
+    const DS ds;
     const float* row = f + first;
-    VF lower[3], upper[3]; // rows (y - 1 or y) and (y or y + 1), columns x - 1, x, x + 1
+    VS lower[3], upper[3]; // rows (y - 1 or y) and (y or y + 1), columns x - 1, x, x + 1
     for (int dx = -1; dx <= 1; ++dx) {
-        const VF mid = hn::LoadU(df, row + dx);
-        lower[dx + 1] = hn::IfThenElse(below, hn::LoadU(df, row - GRID + dx), mid);
-        upper[dx + 1] = hn::IfThenElse(below, mid, hn::LoadU(df, row + GRID + dx));
+        const VS mid = hn::LoadU(ds, row + dx);
+        lower[dx + 1] = hn::IfThenElse(below, hn::LoadU(ds, row - GRID + dx), mid);
+        upper[dx + 1] = hn::IfThenElse(below, mid, hn::LoadU(ds, row + GRID + dx));
     }
     return {hn::IfThenElse(left, lower[0], lower[1]), hn::IfThenElse(left, lower[1], lower[2]),
             hn::IfThenElse(left, upper[0], upper[1]), hn::IfThenElse(left, upper[1], upper[2])};
 }
 
-// sampleBilinear at the departure points of the cells x .. x + lanes - 1 of row y.
-// p - trunc(p) is exact for p >= 0, so the fractions are float operations.
-HWY_INLINE VF sampleBlock(const float* f, int x, int y, VF px, VF py)
+// sampleBilinear at the departure points of the cells x, x + 1, ... of row y
+// (columns holds those x as floats). The points are never negative, so floor is the
+// truncation to an integer, and p - floor(p) is exact: the fractions and the
+// neighbourhood test are float operations, and only the gathers need integers.
+HWY_INLINE VS sampleBlock(const float* f, int x, int y, VS columns, VS px, VS py)
 {
-    const DF df;
-    const DI di;
-    const VI ix = hn::ConvertTo(di, px);
-    const VI iy = hn::ConvertTo(di, py);
-    const VF fx = hn::Sub(px, hn::ConvertTo(df, ix));
-    const VF fy = hn::Sub(py, hn::ConvertTo(df, iy));
-    const VF gx = hn::Sub(hn::Set(df, 1.0f), fx);
-    const VF gy = hn::Sub(hn::Set(df, 1.0f), fy);
+    const DS ds;
+    const VS one = hn::Set(ds, 1.0f);
+    const VS cellX = hn::Floor(px), cellY = hn::Floor(py);
+    const VS fx = hn::Sub(px, cellX);
+    const VS fy = hn::Sub(py, cellY);
+    const VS gx = hn::Sub(one, fx);
+    const VS gy = hn::Sub(one, fy);
 
-    const VI column = hn::Iota(di, x);
-    const auto left = hn::Eq(ix, hn::Sub(column, hn::Set(di, 1)));
-    const auto below = hn::Eq(iy, hn::Set(di, y - 1));
-    const auto near = hn::And(hn::Or(left, hn::Eq(ix, column)), hn::Or(below, hn::Eq(iy, hn::Set(di, y))));
-    const Corners c = hn::AllTrue(di, near)
-                          ? nearbyCorners(f, x + y * GRID, hn::RebindMask(df, left), hn::RebindMask(df, below))
-                          : gatherCorners(f, ix, iy);
+    // 1 where the point lies in the cell to the left (below), 0 in the cell itself;
+    // any other whole number when it lies further away. The float bits of a whole
+    // number have no bit outside those of 1.0f only for 0 and 1.
+    const VS back = hn::Sub(columns, cellX);
+    const VS down = hn::Sub(hn::Set(ds, float(y)), cellY);
+    const DSI di;
+    const VSI otherBits = hn::And(hn::Or(hn::BitCast(di, back), hn::BitCast(di, down)), hn::Set(di, ~0x3F800000));
+    const Corners c = hn::AllTrue(di, hn::Eq(otherBits, hn::Zero(di)))
+                          ? nearbyCorners(f, x + y * GRID, hn::Eq(back, one), hn::Eq(down, one))
+                          : gatherCorners(f, hn::ConvertTo(di, cellX), hn::ConvertTo(di, cellY));
 
-    const VD dfx = wide(fx), dfy = wide(fy), dgx = wide(gx), dgy = wide(gy);
-    const VD right = hn::Mul(dfx, hn::Add(hn::Mul(wide(c.f10), dgy), hn::Mul(wide(c.f11), dfy)));
-    const VD leftSide = hn::Mul(hn::Add(hn::Mul(dgy, wide(c.f00)), hn::Mul(dfy, wide(c.f01))), dgx);
-    return narrow(hn::Add(right, leftSide));
+    Halves result;
+    for (int k = 0; k < HALVES; ++k) {
+        const VD dfx = wideHalf(fx, k), dfy = wideHalf(fy, k), dgx = wideHalf(gx, k), dgy = wideHalf(gy, k);
+        const VD right = hn::Mul(dfx, hn::Add(hn::Mul(wideHalf(c.f10, k), dgy), hn::Mul(wideHalf(c.f11, k), dfy)));
+        const VD left = hn::Mul(hn::Add(hn::Mul(dgy, wideHalf(c.f00, k)), hn::Mul(dfy, wideHalf(c.f01, k))), dgx);
+        result.half[k] = narrow(hn::Add(right, left));
+    }
+    return join(result);
 }
 
 template <int KIND>
-HWY_NOINLINE void sampleRows(const AdvectArrays& a)
+HWY_NOINLINE void sampleRows(const AdvectArrays& arrays)
 {
-    const int lanes = int(hn::Lanes(DD()));
+    const AdvectArrays a = arrays; // a local copy: the stores to out cannot change it
+    const int lanes = int(hn::Lanes(DS()));
     const int lastBlock = ROW_END - lanes + 1; // the row's final block overlaps the one before
+    const VD stepInCells = hn::Set(DD(), a.timestep * a.invCellSize);
+    const VD laneD = hn::Iota(DD(), 0.0);
+    const VD nextHalf = hn::Set(DD(), double(hn::Lanes(DD())));
+    const VS laneS = hn::Iota(DS(), 0.0f);
     for (int y = 1; y <= ROW_END; ++y) {
         const VD row = hn::Set(DD(), double(y));
         for (int block = 1; block <= ROW_END; block += lanes) {
@@ -175,9 +246,10 @@ HWY_NOINLINE void sampleRows(const AdvectArrays& a)
             const int x = block < lastBlock ? block : lastBlock;
             const int i = x + y * GRID;
             const Velocities vel = velocitiesAt<KIND>(a.u, a.v, i);
-            const VF px = departures(hn::Iota(DD(), double(x)), vel.x, a.timestep, a.invCellSize);
-            const VF py = departures(row, vel.y, a.timestep, a.invCellSize);
-            hn::StoreU(sampleBlock(a.f, x, y, px, py), DF(), a.out + i);
+            const VS px = departures(hn::Add(hn::Set(DD(), double(x)), laneD), nextHalf, vel.x, stepInCells);
+            const VS py = departures(row, hn::Zero(DD()), vel.y, stepInCells);
+            const VS columns = hn::Add(hn::Set(DS(), float(x)), laneS);
+            hn::StoreU(sampleBlock(a.f, x, y, columns, px, py), DS(), a.out + i);
         }
     }
 }
@@ -310,8 +382,9 @@ HWY_INLINE void updateHeightBlock(const HeightArrays& a, int i, int skip, LaneRa
 }
 
 template <int MODE>
-HWY_NOINLINE void updateHeightRows(const HeightArrays& a, float& max, float& min)
+HWY_NOINLINE void updateHeightRows(const HeightArrays& arrays, float& max, float& min)
 {
+    const HeightArrays a = arrays; // a local copy: the stores to the fields cannot change it
     const DF df;
     LaneRange range{hn::Set(df, max), hn::Set(df, min)};
     for (int y = 1; y <= ROW_END; ++y) {
