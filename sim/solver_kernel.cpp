@@ -59,10 +59,12 @@ HWY_INLINE VF narrow(VD d)
 }
 
 // ---- advection --------------------------------------------------------------------
+// SVE vectors have no size, so vectors live in named variables here, never in
+// arrays or structs.
 
 // Advection samples a full float vector of cells at once, twice as many as a
 // double vector holds (one cell on the scalar target): the float steps run once
-// for all of them, the double arithmetic once per half.
+// for all of them, the double arithmetic once per half, lower (lo) and upper (hi).
 #undef RIPPLEMOOR_HALVES
 #if HWY_TARGET == HWY_SCALAR
 #define RIPPLEMOOR_HALVES 1
@@ -71,97 +73,84 @@ using DS = DF;
 #define RIPPLEMOOR_HALVES 2
 using DS = hn::ScalableTag<float>;
 #endif
-constexpr int HALVES = RIPPLEMOOR_HALVES;
 using VS = hn::Vec<DS>;
 using MS = hn::Mask<DS>;
 using DSI = hn::RebindToSigned<DS>;
 using VSI = hn::Vec<DSI>;
 
-struct Halves {
-    VF half[HALVES];
-};
-
-HWY_INLINE VS join(const Halves& h)
+HWY_INLINE VS join(VF lo, VF hi)
 {
 #if RIPPLEMOOR_HALVES == 1
-    return h.half[0];
+    (void)hi;
+    return lo;
 #else
-    return hn::Combine(DS(), h.half[1], h.half[0]);
+    return hn::Combine(DS(), hi, lo);
 #endif
 }
 
-// The doubles of one half of a float vector.
-HWY_INLINE VD wideHalf(VS v, int which)
+HWY_INLINE VD wideLo(VS v)
 {
 #if RIPPLEMOOR_HALVES == 1
-    (void)which;
     return wide(v);
 #else
-    const hn::Half<DS> dh;
-    return wide(which == 0 ? hn::LowerHalf(dh, v) : hn::UpperHalf(dh, v));
+    return wide(hn::LowerHalf(hn::Half<DS>(), v));
 #endif
 }
 
-struct Velocities {
-    Halves x, y;
-};
-
-template <int KIND>
-HWY_INLINE Velocities velocitiesAt(const float* u, const float* v, int first)
+HWY_INLINE VD wideHi(VS v)
 {
-    const int lanes = int(hn::Lanes(DD()));
-    const VD half = hn::Set(DD(), 0.5);
-    const VD quarter = hn::Set(DD(), 0.25);
-    Velocities vel;
-    for (int k = 0; k < HALVES; ++k) {
-        const int i = first + k * lanes;
-        const int up = i + GRID;
-        if (KIND == 0) {
-            vel.x.half[k] = narrow(hn::Mul(hn::Add(loadWide(u + i + 1), loadWide(u + i)), half));
-            vel.y.half[k] = narrow(hn::Mul(hn::Add(loadWide(v + up), loadWide(v + i)), half));
-        } else if (KIND == 1) {
-            const VD sum = hn::Add(hn::Add(hn::Add(loadWide(v + i), loadWide(v + i + 1)), loadWide(v + up)),
-                                   loadWide(v + up + 1));
-            vel.x.half[k] = hn::LoadU(DF(), u + i);
-            vel.y.half[k] = narrow(hn::Mul(sum, quarter));
-        } else {
-            const VD sum = hn::Add(hn::Add(hn::Add(loadWide(u + i + 1), loadWide(u + i)), loadWide(u + up)),
-                                   loadWide(u + up + 1));
-            vel.x.half[k] = narrow(hn::Mul(sum, quarter));
-            vel.y.half[k] = hn::LoadU(DF(), v + i);
-        }
-    }
-    return vel;
+#if RIPPLEMOOR_HALVES == 1
+    return wide(v);
+#else
+    return wide(hn::UpperHalf(hn::Half<DS>(), v));
+#endif
 }
 
-// Departure coordinates along one axis, clamped to 0..159 with comparisons, so that
-// NaN lands on 0 like a point before the first cell whatever the target's min/max do.
+// The velocity at the sample points of the cells i, i + 1, ... of one half.
+template <int KIND>
+HWY_INLINE void velocitiesAt(const float* u, const float* v, int i, VF& velX, VF& velY)
+{
+    const int up = i + GRID;
+    if (KIND == 0) {
+        const VD half = hn::Set(DD(), 0.5);
+        velX = narrow(hn::Mul(hn::Add(loadWide(u + i + 1), loadWide(u + i)), half));
+        velY = narrow(hn::Mul(hn::Add(loadWide(v + up), loadWide(v + i)), half));
+    } else if (KIND == 1) {
+        const VD sum = hn::Add(hn::Add(hn::Add(loadWide(v + i), loadWide(v + i + 1)), loadWide(v + up)),
+                               loadWide(v + up + 1));
+        velX = hn::LoadU(DF(), u + i);
+        velY = narrow(hn::Mul(sum, hn::Set(DD(), 0.25)));
+    } else {
+        const VD sum = hn::Add(hn::Add(hn::Add(loadWide(u + i + 1), loadWide(u + i)), loadWide(u + up)),
+                               loadWide(u + up + 1));
+        velX = narrow(hn::Mul(sum, hn::Set(DD(), 0.25)));
+        velY = hn::LoadU(DF(), v + i);
+    }
+}
+
 // (TIMESTEP x velocity) x invCellSize is exact in double (a power of two times a
 // float, then a product of two 24-bit significands), and so is velocity x
 // stepInCells with stepInCells = TIMESTEP x invCellSize: one multiplication gives
-// the same bits. cells holds the coordinates of the cells of the first half.
-HWY_INLINE VS departures(VD cells, VD nextHalf, const Halves& velocity, VD stepInCells)
+// the same bits.
+HWY_INLINE VF departureHalf(VD cells, VF velocity, VD stepInCells)
 {
-    const DS ds;
-    Halves p;
-    for (int k = 0; k < HALVES; ++k) {
-        p.half[k] = narrow(hn::Sub(cells, hn::Mul(wide(velocity.half[k]), stepInCells)));
-        cells = hn::Add(cells, nextHalf);
-    }
-    const VS joined = join(p);
-    const VS clampedBelow = hn::IfThenElse(hn::Gt(joined, hn::Zero(ds)), joined, hn::Zero(ds));
-    const VS last = hn::Set(ds, float(LAST));
-    return hn::IfThenElse(hn::Gt(clampedBelow, last), last, clampedBelow);
+    return narrow(hn::Sub(cells, hn::Mul(wide(velocity), stepInCells)));
 }
 
-struct Corners {
-    VS f00, f10, f01, f11;
-};
+// Clamped to 0..159 with comparisons, so that NaN lands on 0 like a point before
+// the first cell whatever the target's min/max do.
+HWY_INLINE VS clampToGrid(VS p)
+{
+    const DS ds;
+    p = hn::IfThenElse(hn::Gt(p, hn::Zero(ds)), p, hn::Zero(ds));
+    const VS last = hn::Set(ds, float(LAST));
+    return hn::IfThenElse(hn::Gt(p, last), last, p);
+}
 
 // Any departure point: gathers whose right and upper neighbours past column or row
 // 159 read the cell itself and are then replaced by 0, so nothing outside the grid
 // is read and those neighbours count as 0, as in the portable sample.
-HWY_INLINE Corners gatherCorners(const float* f, VSI ix, VSI iy)
+HWY_INLINE void gatherCorners(const float* f, VSI ix, VSI iy, VS& f00, VS& f10, VS& f01, VS& f11)
 {
     const DS ds;
     const DSI di;
@@ -171,27 +160,40 @@ HWY_INLINE Corners gatherCorners(const float* f, VSI ix, VSI iy)
     const VSI right = hn::Add(index, hn::IfThenElseZero(hasRight, hn::Set(di, 1)));
     const VSI upOffset = hn::IfThenElseZero(hasUp, hn::Set(di, GRID));
     const MS r = hn::RebindMask(ds, hasRight), t = hn::RebindMask(ds, hasUp);
-    return {hn::GatherIndex(ds, f, index), hn::IfThenElseZero(r, hn::GatherIndex(ds, f, right)),
-            hn::IfThenElseZero(t, hn::GatherIndex(ds, f, hn::Add(index, upOffset))),
-            hn::IfThenElseZero(hn::And(r, t), hn::GatherIndex(ds, f, hn::Add(right, upOffset)))};
+    f00 = hn::GatherIndex(ds, f, index);
+    f10 = hn::IfThenElseZero(r, hn::GatherIndex(ds, f, right));
+    f01 = hn::IfThenElseZero(t, hn::GatherIndex(ds, f, hn::Add(index, upOffset)));
+    f11 = hn::IfThenElseZero(hn::And(r, t), hn::GatherIndex(ds, f, hn::Add(right, upOffset)));
 }
 
 // The usual case, a velocity below about five cells per unit time: each cell's
 // point lies in its own cell or the one to the left, and in its own row or the one
 // below, so each corner is one of four neighbours of the cell and plain loads at
 // those offsets replace the gathers. first is the block's first cell.
-HWY_INLINE Corners nearbyCorners(const float* f, int first, MS left, MS below)
+HWY_INLINE void nearbyCorners(const float* f, int first, MS left, MS below, VS& f00, VS& f10, VS& f01, VS& f11)
 {
     const DS ds;
-    const float* row = f + first;
-    VS lower[3], upper[3]; // rows (y - 1 or y) and (y or y + 1), columns x - 1, x, x + 1
-    for (int dx = -1; dx <= 1; ++dx) {
-        const VS mid = hn::LoadU(ds, row + dx);
-        lower[dx + 1] = hn::IfThenElse(below, hn::LoadU(ds, row - GRID + dx), mid);
-        upper[dx + 1] = hn::IfThenElse(below, mid, hn::LoadU(ds, row + GRID + dx));
-    }
-    return {hn::IfThenElse(left, lower[0], lower[1]), hn::IfThenElse(left, lower[1], lower[2]),
-            hn::IfThenElse(left, upper[0], upper[1]), hn::IfThenElse(left, upper[1], upper[2])};
+    const float* p = f + first;
+    // Rows y - 1 or y (lower) and y or y + 1 (upper), at columns x - 1, x and x + 1.
+    const VS midL = hn::LoadU(ds, p - 1), mid = hn::LoadU(ds, p), midR = hn::LoadU(ds, p + 1);
+    const VS lowerL = hn::IfThenElse(below, hn::LoadU(ds, p - GRID - 1), midL);
+    const VS lower = hn::IfThenElse(below, hn::LoadU(ds, p - GRID), mid);
+    const VS lowerR = hn::IfThenElse(below, hn::LoadU(ds, p - GRID + 1), midR);
+    const VS upperL = hn::IfThenElse(below, midL, hn::LoadU(ds, p + GRID - 1));
+    const VS upper = hn::IfThenElse(below, mid, hn::LoadU(ds, p + GRID));
+    const VS upperR = hn::IfThenElse(below, midR, hn::LoadU(ds, p + GRID + 1));
+    f00 = hn::IfThenElse(left, lowerL, lower);
+    f10 = hn::IfThenElse(left, lower, lowerR);
+    f01 = hn::IfThenElse(left, upperL, upper);
+    f11 = hn::IfThenElse(left, upper, upperR);
+}
+
+// The interpolation of one half, in double.
+HWY_INLINE VF interpolate(VD fx, VD fy, VD gx, VD gy, VD f00, VD f10, VD f01, VD f11)
+{
+    const VD right = hn::Mul(fx, hn::Add(hn::Mul(f10, gy), hn::Mul(f11, fy)));
+    const VD left = hn::Mul(hn::Add(hn::Mul(gy, f00), hn::Mul(fy, f01)), gx);
+    return narrow(hn::Add(right, left));
 }
 
 // sampleBilinear at the departure points of the cells x, x + 1, ... of row y
@@ -215,18 +217,21 @@ HWY_INLINE VS sampleBlock(const float* f, int x, int y, VS columns, VS px, VS py
     const VS down = hn::Sub(hn::Set(ds, float(y)), cellY);
     const DSI di;
     const VSI otherBits = hn::And(hn::Or(hn::BitCast(di, back), hn::BitCast(di, down)), hn::Set(di, ~0x3F800000));
-    const Corners c = hn::AllTrue(di, hn::Eq(otherBits, hn::Zero(di)))
-                          ? nearbyCorners(f, x + y * GRID, hn::Eq(back, one), hn::Eq(down, one))
-                          : gatherCorners(f, hn::ConvertTo(di, cellX), hn::ConvertTo(di, cellY));
+    VS f00, f10, f01, f11;
+    if (hn::AllTrue(di, hn::Eq(otherBits, hn::Zero(di))))
+        nearbyCorners(f, x + y * GRID, hn::Eq(back, one), hn::Eq(down, one), f00, f10, f01, f11);
+    else
+        gatherCorners(f, hn::ConvertTo(di, cellX), hn::ConvertTo(di, cellY), f00, f10, f01, f11);
 
-    Halves result;
-    for (int k = 0; k < HALVES; ++k) {
-        const VD dfx = wideHalf(fx, k), dfy = wideHalf(fy, k), dgx = wideHalf(gx, k), dgy = wideHalf(gy, k);
-        const VD right = hn::Mul(dfx, hn::Add(hn::Mul(wideHalf(c.f10, k), dgy), hn::Mul(wideHalf(c.f11, k), dfy)));
-        const VD left = hn::Mul(hn::Add(hn::Mul(dgy, wideHalf(c.f00, k)), hn::Mul(dfy, wideHalf(c.f01, k))), dgx);
-        result.half[k] = narrow(hn::Add(right, left));
-    }
-    return join(result);
+    const VF lo = interpolate(wideLo(fx), wideLo(fy), wideLo(gx), wideLo(gy), wideLo(f00), wideLo(f10),
+                              wideLo(f01), wideLo(f11));
+#if RIPPLEMOOR_HALVES == 1
+    return lo;
+#else
+    const VF hi = interpolate(wideHi(fx), wideHi(fy), wideHi(gx), wideHi(gy), wideHi(f00), wideHi(f10),
+                              wideHi(f01), wideHi(f11));
+    return join(lo, hi);
+#endif
 }
 
 template <int KIND>
@@ -237,7 +242,6 @@ HWY_NOINLINE void sampleRows(const AdvectArrays& arrays)
     const int lastBlock = ROW_END - lanes + 1; // the row's final block overlaps the one before
     const VD stepInCells = hn::Set(DD(), a.timestep * a.invCellSize);
     const VD laneD = hn::Iota(DD(), 0.0);
-    const VD nextHalf = hn::Set(DD(), double(hn::Lanes(DD())));
     const VS laneS = hn::Iota(DS(), 0.0f);
     for (int y = 1; y <= ROW_END; ++y) {
         const VD row = hn::Set(DD(), double(y));
@@ -245,9 +249,22 @@ HWY_NOINLINE void sampleRows(const AdvectArrays& arrays)
             // Overlapping is harmless: a sample reads f and writes only out.
             const int x = block < lastBlock ? block : lastBlock;
             const int i = x + y * GRID;
-            const Velocities vel = velocitiesAt<KIND>(a.u, a.v, i);
-            const VS px = departures(hn::Add(hn::Set(DD(), double(x)), laneD), nextHalf, vel.x, stepInCells);
-            const VS py = departures(row, hn::Zero(DD()), vel.y, stepInCells);
+            VF velXLo, velYLo;
+            velocitiesAt<KIND>(a.u, a.v, i, velXLo, velYLo);
+            const VD cellsLo = hn::Add(hn::Set(DD(), double(x)), laneD);
+            const VF pxLo = departureHalf(cellsLo, velXLo, stepInCells);
+            const VF pyLo = departureHalf(row, velYLo, stepInCells);
+#if RIPPLEMOOR_HALVES == 1
+            const VS px = clampToGrid(pxLo), py = clampToGrid(pyLo);
+#else
+            const int halfLanes = int(hn::Lanes(DD()));
+            VF velXHi, velYHi;
+            velocitiesAt<KIND>(a.u, a.v, i + halfLanes, velXHi, velYHi);
+            const VD cellsHi = hn::Add(cellsLo, hn::Set(DD(), double(halfLanes)));
+            const VF pxHi = departureHalf(cellsHi, velXHi, stepInCells);
+            const VF pyHi = departureHalf(row, velYHi, stepInCells);
+            const VS px = clampToGrid(join(pxLo, pxHi)), py = clampToGrid(join(pyLo, pyHi));
+#endif
             const VS columns = hn::Add(hn::Set(DS(), float(x)), laneS);
             hn::StoreU(sampleBlock(a.f, x, y, columns, px, py), DS(), a.out + i);
         }
@@ -294,42 +311,39 @@ HWY_INLINE void storeLanes(VF value, int skip, float* p)
 
 // ---- height update ----------------------------------------------------------------
 
-// Per-lane bounds. Both comparisons are strict, so a NaN value changes neither.
-struct LaneRange {
-    VF max, min;
-
-    void include(VF value, int skip)
-    {
-        const DF df;
-        auto above = hn::Gt(value, max);
-        auto beneath = hn::Lt(value, min);
-        if (skip != 0) {
-            const auto lanes = hn::Not(hn::FirstN(df, size_t(skip)));
-            above = hn::And(above, lanes);
-            beneath = hn::And(beneath, lanes);
-        }
-        max = hn::IfThenElse(above, value, max);
-        min = hn::IfThenElse(beneath, value, min);
+// Per-lane bounds of the mode's value, max and min. Both comparisons are strict,
+// so a NaN value changes neither.
+HWY_INLINE void includeInRange(VF value, int skip, VF& max, VF& min)
+{
+    const DF df;
+    auto above = hn::Gt(value, max);
+    auto beneath = hn::Lt(value, min);
+    if (skip != 0) {
+        const auto lanes = hn::Not(hn::FirstN(df, size_t(skip)));
+        above = hn::And(above, lanes);
+        beneath = hn::And(beneath, lanes);
     }
+    max = hn::IfThenElse(above, value, max);
+    min = hn::IfThenElse(beneath, value, min);
+}
 
-    // The lanes folded with the same strict comparisons. Only the sign of a zero
-    // bound can depend on the order; updateHeight settles that afterwards.
-    void foldInto(float& outMax, float& outMin) const
-    {
-        float maxLanes[MAX_LANES], minLanes[MAX_LANES];
-        hn::StoreU(max, DF(), maxLanes);
-        hn::StoreU(min, DF(), minLanes);
-        for (size_t k = 0; k < hn::Lanes(DF()); ++k) {
-            if (maxLanes[k] > outMax)
-                outMax = maxLanes[k];
-            if (minLanes[k] < outMin)
-                outMin = minLanes[k];
-        }
+// The lanes folded with the same strict comparisons. Only the sign of a zero bound
+// can depend on the order; updateHeight settles that afterwards.
+HWY_INLINE void foldRange(VF laneMax, VF laneMin, float& max, float& min)
+{
+    float maxLanes[MAX_LANES], minLanes[MAX_LANES];
+    hn::StoreU(laneMax, DF(), maxLanes);
+    hn::StoreU(laneMin, DF(), minLanes);
+    for (size_t k = 0; k < hn::Lanes(DF()); ++k) {
+        if (maxLanes[k] > max)
+            max = maxLanes[k];
+        if (minLanes[k] < min)
+            min = minLanes[k];
     }
-};
+}
 
 template <int MODE>
-HWY_INLINE void updateHeightBlock(const HeightArrays& a, int i, int skip, LaneRange& range, float& max,
+HWY_INLINE void updateHeightBlock(const HeightArrays& a, int i, int skip, VF& laneMax, VF& laneMin, float& max,
                                   float& min)
 {
     const DF df;
@@ -346,26 +360,26 @@ HWY_INLINE void updateHeightBlock(const HeightArrays& a, int i, int skip, LaneRa
     storeLanes(newHeight, skip, a.h + i);
 
     if (MODE == 1)
-        range.include(newHeight, skip);
+        includeInRange(newHeight, skip, laneMax, laneMin);
     if (MODE == 2)
-        range.include(change, skip);
+        includeInRange(change, skip, laneMax, laneMin);
     if (MODE == 3 || MODE == 6) {
         const VF accel = hn::Sub(change, prev);
         storeLanes(accel, skip, a.heightAccel + i);
         if (MODE == 3)
-            range.include(accel, skip);
+            includeInRange(accel, skip, laneMax, laneMin);
         if (MODE == 6) {
             const VF speed = narrow(hn::Add(hn::Mul(v0, v0), hn::Mul(u0, u0)));
             const VF energy = hn::Mul(speed, accel);
             storeLanes(speed, skip, a.speedSq + i);
             storeLanes(energy, skip, a.energyProduct + i);
-            range.include(energy, skip);
+            includeInRange(energy, skip, laneMax, laneMin);
         }
     }
     if (MODE == 4) {
         const VF speed = narrow(hn::Add(hn::Mul(u0, u0), hn::Mul(v0, v0)));
         storeLanes(speed, skip, a.speedSq + i);
-        range.include(speed, skip);
+        includeInRange(speed, skip, laneMax, laneMin);
     }
     if (MODE == 5) {
         // atan2 has no vector form with the library's bits: the same call, per lane.
@@ -386,12 +400,14 @@ HWY_NOINLINE void updateHeightRows(const HeightArrays& arrays, float& max, float
 {
     const HeightArrays a = arrays; // a local copy: the stores to the fields cannot change it
     const DF df;
-    LaneRange range{hn::Set(df, max), hn::Set(df, min)};
+    VF laneMax = hn::Set(df, max), laneMin = hn::Set(df, min);
     for (int y = 1; y <= ROW_END; ++y) {
-        forRow(1, [&](int x, int skip) { updateHeightBlock<MODE>(a, x + y * GRID, skip, range, max, min); });
+        forRow(1, [&](int x, int skip) {
+            updateHeightBlock<MODE>(a, x + y * GRID, skip, laneMax, laneMin, max, min);
+        });
     }
     if (MODE != 0 && MODE != 5)
-        range.foldInto(max, min);
+        foldRange(laneMax, laneMin, max, min);
 }
 
 void UpdateHeightInterior(const HeightArrays& a, int mode, float& max, float& min)
