@@ -106,25 +106,40 @@ HWY_INLINE VD wideHi(VS v)
 #endif
 }
 
-// The velocity at the sample points of the cells i, i + 1, ... of one half.
+// The velocity at the sample points of the cells i, i + 1, ... of one half. The
+// averages take the faces of rows y and y + 1; what row y + 1 gives is carried to
+// the next row up (the first two terms of its sum, or its lower face), so each
+// face row is loaded once. startCarry gives the carry for the first row.
 template <int KIND>
-HWY_INLINE void velocitiesAt(const float* u, const float* v, int i, VF& velX, VF& velY)
+HWY_INLINE VD startCarry(const float* u, const float* v, int i)
+{
+    if (KIND == 0)
+        return loadWide(v + i);
+    if (KIND == 1)
+        return hn::Add(loadWide(v + i), loadWide(v + i + 1));
+    return hn::Add(loadWide(u + i + 1), loadWide(u + i));
+}
+
+template <int KIND>
+HWY_INLINE void velocitiesAt(const float* u, const float* v, int i, VD& carry, VF& velX, VF& velY)
 {
     const int up = i + GRID;
     if (KIND == 0) {
         const VD half = hn::Set(DD(), 0.5);
+        const VD vUp = loadWide(v + up);
         velX = narrow(hn::Mul(hn::Add(loadWide(u + i + 1), loadWide(u + i)), half));
-        velY = narrow(hn::Mul(hn::Add(loadWide(v + up), loadWide(v + i)), half));
+        velY = narrow(hn::Mul(hn::Add(vUp, carry), half));
+        carry = vUp;
     } else if (KIND == 1) {
-        const VD sum = hn::Add(hn::Add(hn::Add(loadWide(v + i), loadWide(v + i + 1)), loadWide(v + up)),
-                               loadWide(v + up + 1));
+        const VD vUp = loadWide(v + up), vUpRight = loadWide(v + up + 1);
         velX = hn::LoadU(DF(), u + i);
-        velY = narrow(hn::Mul(sum, hn::Set(DD(), 0.25)));
+        velY = narrow(hn::Mul(hn::Add(hn::Add(carry, vUp), vUpRight), hn::Set(DD(), 0.25)));
+        carry = hn::Add(vUp, vUpRight);
     } else {
-        const VD sum = hn::Add(hn::Add(hn::Add(loadWide(u + i + 1), loadWide(u + i)), loadWide(u + up)),
-                               loadWide(u + up + 1));
-        velX = narrow(hn::Mul(sum, hn::Set(DD(), 0.25)));
+        const VD uUp = loadWide(u + up), uUpRight = loadWide(u + up + 1);
+        velX = narrow(hn::Mul(hn::Add(hn::Add(carry, uUp), uUpRight), hn::Set(DD(), 0.25)));
         velY = hn::LoadU(DF(), v + i);
+        carry = hn::Add(uUpRight, uUp);
     }
 }
 
@@ -166,22 +181,22 @@ HWY_INLINE void gatherCorners(const float* f, VSI ix, VSI iy, VS& f00, VS& f10, 
     f11 = hn::IfThenElseZero(hn::And(r, t), hn::GatherIndex(ds, f, hn::Add(right, upOffset)));
 }
 
+// The field around a block of cells: rows y - 1 (south), y and y + 1 (north), each
+// at columns x - 1, x and x + 1 (west, centre, east) of every cell of the block.
+// Walking a column of blocks up the grid, two rows carry over to the next block.
+#define RIPPLEMOOR_NEIGHBOURS VS sw, VS s, VS se, VS w, VS c, VS e, VS nw, VS n, VS ne
+
 // The usual case, a velocity below about five cells per unit time: each cell's
 // point lies in its own cell or the one to the left, and in its own row or the one
-// below, so each corner is one of four neighbours of the cell and plain loads at
-// those offsets replace the gathers. first is the block's first cell.
-HWY_INLINE void nearbyCorners(const float* f, int first, MS left, MS below, VS& f00, VS& f10, VS& f01, VS& f11)
+// below, so each corner is one of four neighbours of the cell and selects replace
+// the gathers.
+HWY_INLINE void nearbyCorners(RIPPLEMOOR_NEIGHBOURS, MS left, MS below, VS& f00, VS& f10, VS& f01, VS& f11)
 {
-    const DS ds;
-    const float* p = f + first;
     // Rows y - 1 or y (lower) and y or y + 1 (upper), at columns x - 1, x and x + 1.
-    const VS midL = hn::LoadU(ds, p - 1), mid = hn::LoadU(ds, p), midR = hn::LoadU(ds, p + 1);
-    const VS lowerL = hn::IfThenElse(below, hn::LoadU(ds, p - GRID - 1), midL);
-    const VS lower = hn::IfThenElse(below, hn::LoadU(ds, p - GRID), mid);
-    const VS lowerR = hn::IfThenElse(below, hn::LoadU(ds, p - GRID + 1), midR);
-    const VS upperL = hn::IfThenElse(below, midL, hn::LoadU(ds, p + GRID - 1));
-    const VS upper = hn::IfThenElse(below, mid, hn::LoadU(ds, p + GRID));
-    const VS upperR = hn::IfThenElse(below, midR, hn::LoadU(ds, p + GRID + 1));
+    const VS lowerL = hn::IfThenElse(below, sw, w), lower = hn::IfThenElse(below, s, c);
+    const VS lowerR = hn::IfThenElse(below, se, e);
+    const VS upperL = hn::IfThenElse(below, w, nw), upper = hn::IfThenElse(below, c, n);
+    const VS upperR = hn::IfThenElse(below, e, ne);
     f00 = hn::IfThenElse(left, lowerL, lower);
     f10 = hn::IfThenElse(left, lower, lowerR);
     f01 = hn::IfThenElse(left, upperL, upper);
@@ -196,11 +211,11 @@ HWY_INLINE VF interpolate(VD fx, VD fy, VD gx, VD gy, VD f00, VD f10, VD f01, VD
     return narrow(hn::Add(right, left));
 }
 
-// sampleBilinear at the departure points of the cells x, x + 1, ... of row y
-// (columns holds those x as floats). The points are never negative, so floor is the
+// sampleBilinear at the departure points of a block of cells of row y (columns
+// holds their x as floats). The points are never negative, so floor is the
 // truncation to an integer, and p - floor(p) is exact: the fractions and the
 // neighbourhood test are float operations, and only the gathers need integers.
-HWY_INLINE VS sampleBlock(const float* f, int x, int y, VS columns, VS px, VS py)
+HWY_INLINE VS sampleBlock(const float* f, int y, VS columns, VS px, VS py, RIPPLEMOOR_NEIGHBOURS)
 {
     const DS ds;
     const VS one = hn::Set(ds, 1.0f);
@@ -219,7 +234,7 @@ HWY_INLINE VS sampleBlock(const float* f, int x, int y, VS columns, VS px, VS py
     const VSI otherBits = hn::And(hn::Or(hn::BitCast(di, back), hn::BitCast(di, down)), hn::Set(di, ~0x3F800000));
     VS f00, f10, f01, f11;
     if (hn::AllTrue(di, hn::Eq(otherBits, hn::Zero(di))))
-        nearbyCorners(f, x + y * GRID, hn::Eq(back, one), hn::Eq(down, one), f00, f10, f01, f11);
+        nearbyCorners(sw, s, se, w, c, e, nw, n, ne, hn::Eq(back, one), hn::Eq(down, one), f00, f10, f01, f11);
     else
         gatherCorners(f, hn::ConvertTo(di, cellX), hn::ConvertTo(di, cellY), f00, f10, f01, f11);
 
@@ -243,30 +258,44 @@ HWY_NOINLINE void sampleRows(const AdvectArrays& arrays)
     const VD stepInCells = hn::Set(DD(), a.timestep * a.invCellSize);
     const VD laneD = hn::Iota(DD(), 0.0);
     const VS laneS = hn::Iota(DS(), 0.0f);
-    for (int y = 1; y <= ROW_END; ++y) {
-        const VD row = hn::Set(DD(), double(y));
-        for (int block = 1; block <= ROW_END; block += lanes) {
-            // Overlapping is harmless: a sample reads f and writes only out.
-            const int x = block < lastBlock ? block : lastBlock;
+    // Blocks walk up a column of the grid, so that the field's rows around one block
+    // are loaded once and carried to the next two.
+    for (int block = 1; block <= ROW_END; block += lanes) {
+        // Overlapping is harmless: a sample reads f and writes only out.
+        const int x = block < lastBlock ? block : lastBlock;
+        const DS ds;
+        const float* south = a.f + x; // row 0
+        VS sw = hn::LoadU(ds, south - 1), s = hn::LoadU(ds, south), se = hn::LoadU(ds, south + 1);
+        VS w = hn::LoadU(ds, south + GRID - 1), c = hn::LoadU(ds, south + GRID), e = hn::LoadU(ds, south + GRID + 1);
+        const VS columns = hn::Add(hn::Set(ds, float(x)), laneS);
+        const VD cellsLo = hn::Add(hn::Set(DD(), double(x)), laneD);
+        VD carryLo = startCarry<KIND>(a.u, a.v, x + GRID);
+#if RIPPLEMOOR_HALVES == 2
+        const int halfLanes = int(hn::Lanes(DD()));
+        VD carryHi = startCarry<KIND>(a.u, a.v, x + GRID + halfLanes);
+#endif
+        for (int y = 1; y <= ROW_END; ++y) {
             const int i = x + y * GRID;
+            const float* north = a.f + i + GRID;
+            const VS nw = hn::LoadU(ds, north - 1), n = hn::LoadU(ds, north), ne = hn::LoadU(ds, north + 1);
+            const VD row = hn::Set(DD(), double(y));
             VF velXLo, velYLo;
-            velocitiesAt<KIND>(a.u, a.v, i, velXLo, velYLo);
-            const VD cellsLo = hn::Add(hn::Set(DD(), double(x)), laneD);
+            velocitiesAt<KIND>(a.u, a.v, i, carryLo, velXLo, velYLo);
             const VF pxLo = departureHalf(cellsLo, velXLo, stepInCells);
             const VF pyLo = departureHalf(row, velYLo, stepInCells);
 #if RIPPLEMOOR_HALVES == 1
             const VS px = clampToGrid(pxLo), py = clampToGrid(pyLo);
 #else
-            const int halfLanes = int(hn::Lanes(DD()));
             VF velXHi, velYHi;
-            velocitiesAt<KIND>(a.u, a.v, i + halfLanes, velXHi, velYHi);
+            velocitiesAt<KIND>(a.u, a.v, i + halfLanes, carryHi, velXHi, velYHi);
             const VD cellsHi = hn::Add(cellsLo, hn::Set(DD(), double(halfLanes)));
             const VF pxHi = departureHalf(cellsHi, velXHi, stepInCells);
             const VF pyHi = departureHalf(row, velYHi, stepInCells);
             const VS px = clampToGrid(join(pxLo, pxHi)), py = clampToGrid(join(pyLo, pyHi));
 #endif
-            const VS columns = hn::Add(hn::Set(DS(), float(x)), laneS);
-            hn::StoreU(sampleBlock(a.f, x, y, columns, px, py), DS(), a.out + i);
+            hn::StoreU(sampleBlock(a.f, y, columns, px, py, sw, s, se, w, c, e, nw, n, ne), ds, a.out + i);
+            sw = w, s = c, se = e;
+            w = nw, c = n, e = ne;
         }
     }
 }
