@@ -24,15 +24,11 @@ namespace ripplemoor {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
-// Doubles for the arithmetic, and floats and int32 with as many lanes for the
-// fields and the cell indices.
+// Doubles for the arithmetic, and floats with as many lanes for the fields.
 using DD = hn::ScalableTag<double>;
 using DF = hn::Rebind<float, DD>;
-using DI = hn::Rebind<int32_t, DD>;
 using VD = hn::Vec<DD>;
 using VF = hn::Vec<DF>;
-using VI = hn::Vec<DI>;
-using MF = hn::Mask<DF>;
 
 constexpr int GRID = GRID_SIZE;
 constexpr int LAST = GRID - 1;    // 159
