@@ -29,6 +29,7 @@ using DD = hn::ScalableTag<double>;
 using DF = hn::Rebind<float, DD>;
 using VD = hn::Vec<DD>;
 using VF = hn::Vec<DF>;
+using MF = hn::Mask<DF>;
 
 constexpr int GRID = GRID_SIZE;
 constexpr int LAST = GRID - 1;    // 159
@@ -324,6 +325,14 @@ HWY_INLINE void forRow(int from, const Block& block)
     }
 }
 
+// The lanes from skip on. Not alone would not do: on SVE it also sets the lanes
+// past the tag's, which a blended store would then write.
+HWY_INLINE MF lanesFrom(int skip)
+{
+    const DF df;
+    return hn::AndNot(hn::FirstN(df, size_t(skip)), hn::FirstN(df, hn::Lanes(df)));
+}
+
 // Stores only the lanes from skip on.
 HWY_INLINE void storeLanes(VF value, int skip, float* p)
 {
@@ -331,7 +340,7 @@ HWY_INLINE void storeLanes(VF value, int skip, float* p)
     if (skip == 0)
         hn::StoreU(value, df, p);
     else
-        hn::BlendedStore(value, hn::Not(hn::FirstN(df, size_t(skip))), df, p);
+        hn::BlendedStore(value, lanesFrom(skip), df, p);
 }
 
 // ---- height update ----------------------------------------------------------------
@@ -340,11 +349,10 @@ HWY_INLINE void storeLanes(VF value, int skip, float* p)
 // so a NaN value changes neither.
 HWY_INLINE void includeInRange(VF value, int skip, VF& max, VF& min)
 {
-    const DF df;
-    auto above = hn::Gt(value, max);
-    auto beneath = hn::Lt(value, min);
+    MF above = hn::Gt(value, max);
+    MF beneath = hn::Lt(value, min);
     if (skip != 0) {
-        const auto lanes = hn::Not(hn::FirstN(df, size_t(skip)));
+        const MF lanes = lanesFrom(skip);
         above = hn::And(above, lanes);
         beneath = hn::And(beneath, lanes);
     }
