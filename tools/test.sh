@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite: a plain optimised build, a build under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and a bounded fuzzing run.
+# Builds and runs the whole test suite: a plain optimised build, the GL-free build
+# for aarch64 and s390x under qemu-user, a build under AddressSanitizer +
+# UndefinedBehaviorSanitizer, and a bounded fuzzing run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
 fuzz_seconds="${RIPPLEMOOR_FUZZ_SECONDS:-60}"
 
-bash "$root/tools/deps.sh"
+# The cross-architecture stage's packages too, in the same install.
+bash "$root/tools/deps.sh" --cross
 
 # GL tests share one Xvfb; the end-to-end tests start their own.
 run_suite() {
@@ -20,6 +22,10 @@ run_suite() {
 start=$SECONDS
 echo "== plain build =="
 run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=Release
+bash "$root/tools/package-test.sh" "$root/build-test"
+
+echo "== cross-architecture builds (aarch64, s390x) under qemu-user =="
+bash "$root/tools/cross-test.sh"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
 ASAN_OPTIONS="halt_on_error=1:abort_on_error=1" \

@@ -33,10 +33,11 @@ def parse_args():
     return parser.parse_args()
 
 
-def run_cases(cases):
-    """Runs each (name, function) with the parsed arguments; prints a summary and
-    exits non-zero when any case failed."""
-    args = parse_args()
+def run_cases(cases, args=None):
+    """Runs each (name, function) with the parsed arguments (the e2e ones unless
+    given); prints a summary and exits non-zero when any case failed."""
+    if args is None:
+        args = parse_args()
     failed = 0
     for name, case in cases:
         start = time.monotonic()

@@ -181,6 +181,22 @@ TEST(ReadTargaTypes, UndecodedTypesGiveAnAllZeroImageOfTheHeaderSize)
     }
 }
 
+TEST(ReadTargaHeader, SizesAreLittleEndianOnEveryProcessor)
+{
+    // Both bytes of each size differ, and swapping them would swap the sizes.
+    Bytes bytes = tgaBytes({3, 0x0102, 0x0201, 8, 0x20});
+    for (int k = 0; k < 259; ++k)
+        bytes.push_back(uint8_t(k + 1));
+    Image image;
+    ASSERT_EQ(readTga(image, bytes), 0);
+    EXPECT_EQ(image.width, 258u);
+    EXPECT_EQ(image.height, 513u);
+    EXPECT_EQ(image.size, 258u * 513u);
+    EXPECT_EQ(image.data[257], uint8_t(258));
+    EXPECT_EQ(image.data[258], uint8_t(259)) << "the second row starts after 258 pixels";
+    EXPECT_EQ(image.data[259], 0) << "missing pixels stay zero";
+}
+
 TEST(ReadTargaStreams, NoStreamFailsAndLeavesTheImageAlone)
 {
     Image image;

@@ -90,9 +90,13 @@ TEST(Replay, StartsFromTheStartUpState)
     const std::string bytes = readFile(dump);
     std::remove(dump.c_str());
     ASSERT_EQ(bytes.size(), size_t(819272));
+    // The dump is little-endian whatever the processor.
     auto floatAt = [&](size_t index) {
+        uint32_t bits = 0;
+        for (int k = 3; k >= 0; --k)
+            bits = bits << 8 | uint32_t(static_cast<unsigned char>(bytes[4 * index + k]));
         float f;
-        std::memcpy(&f, bytes.data() + 4 * index, 4);
+        std::memcpy(&f, &bits, 4);
         return f;
     };
     for (size_t i = 0; i < 25600; ++i)

@@ -1,0 +1,34 @@
+# The Debian package: `cpack -G DEB` (or plain `cpack`) in the build folder makes
+# ripplemoor_<version>_<arch>.deb from the install rules of cmake/Install.cmake.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ripplemoor)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Ripplemoor developers")
+set(CPACK_PACKAGE_CONTACT "Ripplemoor developers <developers@ripplemoor.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time water-surface simulation")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+# Plain 0755 folders and 0644/0755 files whatever the umask of the build.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://ripplemoor.org/")
+# Dependencies come from the binaries (dpkg-shlibdeps), never from a list here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The long description; CPack puts the summary above it as the synopsis.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"Ripplemoor simulates a 160 x 160 basin of water on a staggered grid and
+draws it every frame as a lit, coloured surface inside a sky box, under
+an orbit camera. Drops of water are made with a key or the middle mouse
+button; seven colour modes show the height or quantities derived from
+the flow.
+.
+The package also holds ripplemoor-replay, which runs the same solver
+headless on a script and writes the fields it computed.")
+
+include(CPack)

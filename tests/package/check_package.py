@@ -1,0 +1,295 @@
+"""The installed tree and the Debian package as a user meets them: the launcher
+started from unrelated folders (installed, moved, unpacked from the .deb), its
+argument and exit-status pass-through, the package's fields, and the verdicts
+of the Debian and freedesktop validators.
+
+    python3 tests/package/check_package.py --source SRC --build BUILD \\
+        --prefix INSTALLED --deb PACKAGE.deb --extracted UNPACKED
+"""
+
+import argparse
+import gzip
+import os
+import re
+import shutil
+import stat
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import harness  # noqa: E402
+from harness import check  # noqa: E402
+
+APP_ID = "org.ripplemoor.Ripplemoor"
+OPEN_FAILED = "Image::Read: Failed to open Image file: skybox.tga\n"
+READ_FAILED = "Skybox: Failed to read texture file: skybox.tga\n"
+
+# Relative to the prefix.
+LAUNCHER = "bin/ripplemoor"
+PROGRAM = "libexec/ripplemoor/ripplemoor"
+SKYBOX = "share/ripplemoor/skybox.tga"
+TREE = [
+    LAUNCHER, "bin/ripplemoor-replay", PROGRAM, SKYBOX,
+    "share/applications/%s.desktop" % APP_ID,
+    "share/metainfo/%s.metainfo.xml" % APP_ID,
+    "share/man/man1/ripplemoor.1.gz", "share/man/man1/ripplemoor-replay.1.gz",
+    "share/doc/ripplemoor/copyright", "share/doc/ripplemoor/changelog.gz",
+] + ["share/icons/hicolor/%dx%d/apps/%s.png" % (s, s, APP_ID) for s in (48, 64, 128, 256)]
+
+
+class Launched(harness.Program):
+    """The installed launcher, started as a user would: from a fresh folder that
+    holds no sky picture, with the arguments given."""
+
+    def __init__(self, launcher, args=(), display_in_args=False, xvfb=None):
+        self.owns_xvfb = xvfb is None
+        self.xvfb = xvfb or harness.Xvfb()
+        self.dir = tempfile.mkdtemp(prefix="ripplemoor-cwd-")
+        self.env = dict(os.environ, DISPLAY=self.xvfb.display, LIBGL_ALWAYS_SOFTWARE="1")
+        program_env = dict(self.env)
+        if display_in_args:
+            # Only the -display argument can then tell it where to go.
+            del program_env["DISPLAY"]
+        self.stdout_path = os.path.join(self.dir, "stdout.txt")
+        self.stderr_path = os.path.join(self.dir, "stderr.txt")
+        with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
+            self.process = subprocess.Popen([launcher] + list(args), cwd=self.dir,
+                                            env=program_env, stdin=subprocess.DEVNULL,
+                                            stdout=out, stderr=err)
+        self.window = None
+
+
+def run_and_quit(launcher, **kwargs):
+    """Start-up lines, the window, then Esc: status 0."""
+    with Launched(launcher, **kwargs) as app:
+        app.start()
+        check(app.stdout().splitlines() == ["Init", "Starting simulation..."],
+              "stdout %r" % app.stdout())
+        check(not os.path.exists(os.path.join(app.dir, "skybox.tga")),
+              "the test folder must hold no sky picture")
+        app.key("Escape")
+        status = app.wait_exit(20)
+        check(status == 0, "Esc should end it with 0, got %r; stderr %r"
+              % (status, app.stderr()[-2000:]))
+
+
+def run(command, **kwargs):
+    return subprocess.run(command, capture_output=True, text=True, timeout=300, **kwargs)
+
+
+# --- the installed tree ------------------------------------------------------------
+
+
+def installed_tree(args):
+    missing = [p for p in TREE if not os.path.isfile(os.path.join(args.prefix, p))]
+    check(not missing, "not installed: %r" % missing)
+    for p in (LAUNCHER, "bin/ripplemoor-replay", PROGRAM):
+        mode = os.stat(os.path.join(args.prefix, p)).st_mode
+        check(mode & stat.S_IXOTH, "%s is not executable by everyone" % p)
+    with open(os.path.join(args.prefix, LAUNCHER)) as f:
+        script = f.read()
+    check(script.startswith("#!/bin/sh\n"), "the launcher is not a POSIX sh script")
+    # The tree must work wherever it lands: no prefix, build or source path inside.
+    for path in (args.prefix, args.build, args.source, "/usr"):
+        check(path not in script, "the launcher names %s" % path)
+    result = run(["sh", "-n", os.path.join(args.prefix, LAUNCHER)])
+    check(result.returncode == 0, "sh -n: %s" % result.stderr)
+    with open(os.path.join(args.build, "skybox.tga"), "rb") as a, \
+            open(os.path.join(args.prefix, SKYBOX), "rb") as b:
+        check(a.read() == b.read(), "the installed sky picture is not the generated one")
+    # The replay tool runs from the tree too (it needs nothing beside itself).
+    result = run([os.path.join(args.prefix, "bin/ripplemoor-replay")],
+                 input="drop 80 80 5 0.3\nstep 3\nhash\n", cwd=tempfile.gettempdir())
+    check(result.returncode == 0 and re.fullmatch(r"fnv1a64 [0-9a-f]{16}\n", result.stdout),
+          "ripplemoor-replay: %r %r" % (result.returncode, result.stdout + result.stderr))
+
+
+def installed_launcher_starts(args):
+    run_and_quit(os.path.join(args.prefix, LAUNCHER))
+
+
+def display_argument_reaches_glut(args):
+    # DISPLAY unset: the window can only appear on the display that the argument names.
+    xvfb = harness.Xvfb()
+    try:
+        run_and_quit(os.path.join(args.prefix, LAUNCHER), args=["-display", xvfb.display],
+                     display_in_args=True, xvfb=xvfb)
+    finally:
+        xvfb.close()
+
+
+def moved_tree_without_sky_picture(args):
+    # A copy elsewhere (another prefix), with the picture removed from it.
+    with tempfile.TemporaryDirectory(prefix="ripplemoor-moved-") as moved:
+        tree = os.path.join(moved, "some", "other", "prefix")
+        shutil.copytree(args.prefix, tree, symlinks=True)
+        os.remove(os.path.join(tree, SKYBOX))
+        with Launched(os.path.join(tree, LAUNCHER)) as app:
+            status = app.wait_exit(60)
+            err = app.stderr()
+            check(status == 255, "status %r, want 255; stderr %r" % (status, err))
+            check(app.stdout() == "Init\n", "stdout %r" % app.stdout())
+            check(OPEN_FAILED + READ_FAILED in err, "stderr lacks the two messages: %r" % err)
+
+
+FAKE_PROGRAM = """#!/bin/sh
+pwd
+for a in "$@"; do printf '<%s>\\n' "$a"; done
+case ${1-} in exit=*) exit "${1#exit=}" ;; esac
+exit 0
+"""
+
+
+def launcher_passes_through(args):
+    """With a stand-in program that prints its folder and arguments: every
+    argument arrives unchanged, the folder is the data folder, the status comes
+    back, from a link and through PATH too, and a missing data folder gives 255."""
+    with tempfile.TemporaryDirectory(prefix="ripplemoor-fake-") as top:
+        tree = os.path.join(top, "tree with space")
+        os.makedirs(os.path.join(tree, "bin"))
+        os.makedirs(os.path.join(tree, os.path.dirname(PROGRAM)))
+        os.makedirs(os.path.join(tree, os.path.dirname(SKYBOX)))
+        shutil.copy2(os.path.join(args.prefix, LAUNCHER), os.path.join(tree, LAUNCHER))
+        with open(os.path.join(tree, PROGRAM), "w") as f:
+            f.write(FAKE_PROGRAM)
+        os.chmod(os.path.join(tree, PROGRAM), 0o755)
+        data = os.path.realpath(os.path.join(tree, os.path.dirname(SKYBOX)))
+        given = ["exit=7", "-display", ":9", "two  words", "", "*", "--", "$HOME", "a\nb", "-"]
+        expected = data + "\n" + "".join("<%s>\n" % a for a in given)
+
+        links = os.path.join(top, "links")
+        os.makedirs(links)
+        os.symlink(os.path.join(tree, LAUNCHER), os.path.join(links, "ripplemoor"))
+        os.symlink(os.path.join(links, "ripplemoor"), os.path.join(links, "again"))
+        env = dict(os.environ, PATH=os.path.join(tree, "bin") + os.pathsep + os.environ["PATH"])
+        for how, command, extra in [("by path", [os.path.join(tree, LAUNCHER)], {}),
+                                    ("through two links", [os.path.join(links, "again")], {}),
+                                    ("by name on PATH", ["ripplemoor"], {"env": env})]:
+            result = run(command + given, cwd=top, **extra)
+            check(result.returncode == 7, "%s: status %r, want 7" % (how, result.returncode))
+            check(result.stdout == expected, "%s: got %r, want %r" % (how, result.stdout, expected))
+
+        result = run([os.path.join(tree, LAUNCHER)], cwd=top)
+        check(result.returncode == 0 and result.stdout == data + "\n",
+              "no arguments: %r %r" % (result.returncode, result.stdout))
+
+        shutil.rmtree(os.path.join(tree, os.path.dirname(SKYBOX)))
+        result = run([os.path.join(tree, LAUNCHER)], cwd=top)
+        check(result.returncode == 255, "missing data folder: status %r" % result.returncode)
+        check("data folder" in result.stderr and result.stdout == "",
+              "missing data folder: %r %r" % (result.stdout, result.stderr))
+
+
+# --- the package -------------------------------------------------------------------
+
+
+def project_version(args):
+    with open(os.path.join(args.build, "CMakeCache.txt")) as f:
+        match = re.search(r"^CMAKE_PROJECT_VERSION:STATIC=(.*)$", f.read(), re.M)
+    check(match, "no project version in the cache")
+    return match.group(1)
+
+
+def package_fields(args):
+    version = project_version(args)
+    arch = run(["dpkg", "--print-architecture"]).stdout.strip()
+    check(os.path.basename(args.deb) == "ripplemoor_%s_%s.deb" % (version, arch),
+          "package file %s" % os.path.basename(args.deb))
+    fields = run(["dpkg-deb", "-f", args.deb]).stdout
+    field = dict(re.findall(r"^([A-Za-z-]+): (.*)$", fields, re.M))
+    check(field.get("Package") == "ripplemoor" and field.get("Version") == version
+          and field.get("Architecture") == arch, "control fields %r" % field)
+    depends = field.get("Depends", "")
+    # Computed from the binaries by dpkg-shlibdeps: the C library and GLUT at least.
+    for needed in ("libc6 (>=", "libglut"):
+        check(needed in depends, "Depends lacks %s: %r" % (needed, depends))
+    # Every place that names the version names the same one.
+    with gzip.open(os.path.join(args.extracted, "usr/share/doc/ripplemoor/changelog.gz"), "rt") as f:
+        changelog = f.readline()
+    check(changelog.startswith("ripplemoor (%s) " % version), "changelog: %r" % changelog)
+    with open(os.path.join(args.extracted, "usr/share/metainfo/%s.metainfo.xml" % APP_ID)) as f:
+        release = re.search(r'<release version="([^"]+)"', f.read())
+    check(release and release.group(1) == version, "metainfo's newest release %r" % release)
+    for page in ("ripplemoor", "ripplemoor-replay"):
+        with gzip.open(os.path.join(args.extracted, "usr/share/man/man1/%s.1.gz" % page), "rt") as f:
+            th = re.search(r'^\.TH .*"Ripplemoor ([^"]+)"', f.read(), re.M)
+        check(th and th.group(1) == version, "%s(1) version %r" % (page, th))
+    listing = run(["dpkg-deb", "-c", args.deb]).stdout
+    check("./usr/share/ripplemoor/skybox.tga" in listing, "the package lacks the sky picture")
+
+
+def unpacked_package_starts(args):
+    run_and_quit(os.path.join(args.extracted, "usr", LAUNCHER))
+
+
+def validators(args):
+    usr = os.path.join(args.extracted, "usr")
+    problems = []
+    result = run(["desktop-file-validate",
+                  os.path.join(usr, "share/applications/%s.desktop" % APP_ID)])
+    print("  desktop-file-validate: %s" % (result.stdout.strip() or "clean"))
+    if result.returncode != 0 or result.stdout.strip():
+        problems.append("desktop-file-validate: " + result.stdout + result.stderr)
+    result = run(["appstreamcli", "validate", "--no-net",
+                  os.path.join(usr, "share/metainfo/%s.metainfo.xml" % APP_ID)])
+    print("  appstreamcli validate --no-net: %s" % result.stdout.strip().splitlines()[-1:])
+    if result.returncode != 0 or re.search(r"^[EW]: ", result.stdout, re.M):
+        problems.append("appstreamcli: " + result.stdout + result.stderr)
+    for page in ("ripplemoor", "ripplemoor-replay"):
+        result = run(["man", "--warnings", "-l", os.path.join(usr, "share/man/man1/%s.1.gz" % page)],
+                     env=dict(os.environ, MANWIDTH="80"))
+        if result.returncode != 0 or result.stderr.strip():
+            problems.append("man %s: %s" % (page, result.stderr))
+        check("EXIT STATUS" in result.stdout, "%s(1) has no EXIT STATUS section" % page)
+    # Offline, the validator cannot see the screenshots: each must be one of our
+    # pictures in docs/, of the size the metainfo declares.
+    with open(os.path.join(usr, "share/metainfo/%s.metainfo.xml" % APP_ID)) as f:
+        images = re.findall(r'<image type="source" width="(\d+)" height="(\d+)">'
+                            r'https://ripplemoor\.org/([^<]+)</image>', f.read())
+    check(len(images) >= 2, "metainfo lists %d screenshots" % len(images))
+    for width, height, path in images:
+        local = os.path.join(args.source, path)
+        check(os.path.isfile(local), "screenshot %s is not in the source tree" % path)
+        with open(local, "rb") as f:
+            head = f.read(24)
+        check(head[:8] == b"\x89PNG\r\n\x1a\n", "%s is not a PNG" % path)
+        size = (int.from_bytes(head[16:20], "big"), int.from_bytes(head[20:24], "big"))
+        check(size == (int(width), int(height)), "%s is %r, metainfo says %sx%s"
+              % (path, size, width, height))
+    # Errors and warnings both fail; the informational tags that remain are printed.
+    result = run(["lintian", "--fail-on", "error,warning", "--display-info", args.deb])
+    tags = [line for line in result.stdout.splitlines() if line.strip()]
+    print("  lintian: %s" % ("".join("\n    " + t for t in tags) or "clean"))
+    if result.returncode != 0:
+        problems.append("lintian: " + result.stdout + result.stderr)
+    check(not problems, "\n".join(problems))
+
+
+CASES = [
+    ("installed tree: files, relocatable launcher, replay tool", installed_tree),
+    ("installed launcher from an unrelated folder: start-up, window, Esc gives 0",
+     installed_launcher_starts),
+    ("-display reaches GLUT through the launcher", display_argument_reaches_glut),
+    ("moved tree without the sky picture: both messages, status 255",
+     moved_tree_without_sky_picture),
+    ("launcher passes arguments and status through, from links and PATH",
+     launcher_passes_through),
+    ("package: name, fields, computed dependencies, one version everywhere", package_fields),
+    ("unpacked package: launcher starts from an unrelated folder", unpacked_package_starts),
+    ("validators: desktop entry, metainfo, man pages, lintian", validators),
+]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    for name in ("--source", "--build", "--prefix", "--deb", "--extracted"):
+        parser.add_argument(name, required=True)
+    args = parser.parse_args()
+    for name in ("source", "build", "prefix", "deb", "extracted"):
+        setattr(args, name, os.path.realpath(getattr(args, name)))
+    harness.run_cases(CASES, args)
+
+
+if __name__ == "__main__":
+    main()
