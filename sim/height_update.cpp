@@ -3,11 +3,14 @@
 #include <cmath>
 
 #include "app/state.h"
-#include "sim/height_cell.h"
 #include "sim/solver_kernel.h"
 #include "sim/solver_path.h"
 
 namespace {
+
+// One cell of the portable pass (i = cellIndex(x, y)): heightChange, h, and the
+// derived value and range of the given colour mode.
+void updateHeightCell(int i, int mode);
 
 // Both comparisons are strict; a NaN value changes neither bound.
 void includeInRange(float value, float& max, float& min)
@@ -98,8 +101,6 @@ void updateHeightInterior(int mode)
 
 float squaredSpeed(int i) { return float(double(u[i]) * double(u[i]) + double(v[i]) * double(v[i])); }
 
-} // namespace
-
 void updateHeightCell(int i, int mode)
 {
     const double divergence = (double(v[i + GRID_SIZE]) - double(v[i])) + (double(u[i + 1]) - double(u[i]));
@@ -138,6 +139,8 @@ void updateHeightCell(int i, int mode)
         break;
     }
 }
+
+} // namespace
 
 void updateHeight()
 {
