@@ -26,7 +26,7 @@ endfunction()
 
 set(rm_gen_dir ${PROJECT_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${rm_gen_dir})
-ripplemoor_gzip(${PROJECT_SOURCE_DIR}/man/ripplemoor-replay.1 ${rm_gen_dir}/ripplemoor-replay.1.gz)
+ripplemoor_gzip(${PROJECT_SOURCE_DIR}/replay/ripplemoor-replay.1 ${rm_gen_dir}/ripplemoor-replay.1.gz)
 set(rm_compressed ${rm_gen_dir}/ripplemoor-replay.1.gz)
 install(FILES ${rm_gen_dir}/ripplemoor-replay.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "image/image.h"
-#include "tools/sky_picture.h"
+#include "sky/sky_picture.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "tools/sky_picture.h"
+#include "sky/sky_picture.h"
 
 int main(int argc, char** argv)
 {

@@ -1,4 +1,4 @@
-#include "tools/sky_picture.h"
+#include "sky/sky_picture.h"
 
 #include <cmath>
 #include <cstdio>
