@@ -6,8 +6,10 @@
 
 #include "app/fixed_gl_state.h"
 #include "app/idle.h"
+#include "app/program_options.h"
 #include "app/reshape.h"
 #include "app/state.h"
+#include "app/window_identity.h"
 #include "background/skybox.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
@@ -16,6 +18,9 @@
 
 int main(int argc, char** argv)
 {
+    // --help, --version and a bad command line are answered without a display.
+    readCommandLine(argc, argv);
+
     // Line-buffered so that the progress and drop lines reach a pipe as they happen.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::printf("Init\n");
@@ -26,9 +31,11 @@ int main(int argc, char** argv)
     resetFields();
 
     glutInit(&argc, argv);
+    refuseLeftoverArguments(argc, argv);
     glutInitWindowSize(windowWidth, windowHeight);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Ripplemoor");
+    setWindowIdentity();
 
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);

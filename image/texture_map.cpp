@@ -277,7 +277,13 @@ int TextureMap::Setup(uint32_t word, Image& image)
         fprintf(stderr, "TextureMap::Setup: Texture dimensions must be a power of 2.\n");
         return -1;
     }
-    if ((!flat && !cube) || (cube && up.format == FORMAT_DEPTH))
+    if (!flat && !cube) {
+        fprintf(stderr,
+                "TextureMap::Setup: Texture must be one pixel high, square, or 3:2 for a cube map; got %ux%u.\n",
+                unsigned(image.width), unsigned(image.height));
+        return -1;
+    }
+    if (cube && up.format == FORMAT_DEPTH)
         return -1;
 
     const uint32_t kind = cube ? TARGET_CUBE : image.height == 1 ? TARGET_1D : TARGET_2D;

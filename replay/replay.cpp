@@ -1,5 +1,5 @@
 // ripplemoor-replay: runs the real solver on a script, headless, and writes what
-// it computed (see usage()).
+// it computed (see printHelp()).
 
 #include <cerrno>
 #include <cinttypes>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/state.h"
 #include "sim/drops.h"
 #include "sim/solver_path.h"
@@ -18,17 +19,23 @@
 
 namespace {
 
+const char* const PROGRAM = "ripplemoor-replay";
 constexpr int BAD_INPUT = 2;
+constexpr int WRITE_FAILED = 1;
+
+// The script's name in messages: its path, or <stdin>.
+std::string scriptName = "<stdin>";
 
 struct Script {
     FILE* in = nullptr;
     long lineNumber = 0;
 };
 
+// "ripplemoor-replay: FILE:LINE: reason", after what the commands before printed.
 [[noreturn]] void fail(long line, const std::string& what)
 {
     std::fflush(stdout);
-    std::fprintf(stderr, "line %ld: %s\n", line, what.c_str());
+    std::fprintf(stderr, "%s: %s:%ld: %s\n", PROGRAM, scriptName.c_str(), line, what.c_str());
     std::exit(BAD_INPUT);
 }
 
@@ -134,14 +141,17 @@ Field* fieldNamed(const std::string& name)
 void writeDump(const Command& cmd, const std::string& path)
 {
     const std::vector<unsigned char> bytes = stateBytes();
+    // The first failure's reason; later calls may change errno.
+    int reason = 0;
     FILE* out = std::fopen(path.c_str(), "wb");
-    bool ok = out != nullptr;
-    if (ok)
-        ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    if (out != nullptr && std::fclose(out) != 0)
-        ok = false;
-    if (!ok)
-        fail(cmd.line(), "cannot write '" + path + "': " + std::strerror(errno));
+    if (out == nullptr)
+        reason = errno;
+    if (out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size())
+        reason = errno;
+    if (out != nullptr && std::fclose(out) != 0 && reason == 0)
+        reason = errno;
+    if (reason != 0)
+        fail(cmd.line(), "cannot write '" + path + "': " + std::strerror(reason));
 }
 
 void run(const Command& cmd)
@@ -178,7 +188,9 @@ void run(const Command& cmd)
         writeDump(cmd, cmd.word(1));
     } else if (name == "hash") {
         cmd.expectArguments(0);
-        std::printf("fnv1a64 %016" PRIx64 "\n", stateHash());
+        // Stop at the first output that cannot be written, not after the whole script.
+        if (std::printf("fnv1a64 %016" PRIx64 "\n", stateHash()) < 0)
+            std::exit(finishOutput(PROGRAM));
     } else {
         fail(cmd.line(), "unknown command '" + name + "'");
     }
@@ -192,13 +204,28 @@ void startUp()
     resetRanges();
 }
 
-[[noreturn]] void usage(const char* program)
+void printHelp()
 {
-    std::fprintf(stderr,
-                 "usage: %s [--solver NAME] [SCRIPT]   (the script is read from standard input without SCRIPT)\n"
-                 "       %s --solver list              (the solvers this processor offers, the default first)\n",
-                 program, program);
-    std::exit(BAD_INPUT);
+    std::printf(
+        "Usage: %s [--solver NAME] [SCRIPT]\n"
+        "Run the Ripplemoor water solver on a script of commands, without a display,\n"
+        "and write what it computed: hashes on standard output, dumps into files.\n"
+        "With no SCRIPT, or when SCRIPT is -, read standard input.\n"
+        "\n"
+        "      --solver=NAME    run the solver on the instruction set NAME, or on the\n"
+        "                       portable loops (portable); every choice gives the same bits\n"
+        "      --solver=list    print the names this processor offers, the default first\n"
+        "      --help           display this help and exit\n"
+        "      --version        output version information and exit\n"
+        "\n"
+        "Commands, one a line: step N, drop CX CY R INC, set FIELD X Y VALUE, mode M,\n"
+        "reset, dump PATH, hash. Lines whose first word starts with # are skipped.\n"
+        "\n"
+        "Exit status: 0 when the script ran to its end, 1 if standard output could not\n"
+        "be written, 2 for bad input (script, dump file or command line).\n"
+        "\n"
+        "Full documentation: man ripplemoor-replay\n",
+        PROGRAM);
 }
 
 // --solver NAME: the portable loops or one of the kernel's targets; "list" prints them.
@@ -207,38 +234,67 @@ void chooseSolver(const std::string& name)
     if (name == "list") {
         for (const std::string& choice : solverNames())
             std::printf("%s\n", choice.c_str());
-        std::exit(std::fflush(stdout) == 0 ? 0 : 1);
+        std::exit(finishOutput(PROGRAM));
     }
     if (!useSolver(name)) {
         std::string offered;
         for (const std::string& choice : solverNames())
             offered += " " + choice;
-        std::fprintf(stderr, "unknown or unavailable solver '%s'; this processor offers:%s\n", name.c_str(),
-                     offered.c_str());
+        std::fprintf(stderr, "%s: unknown or unavailable solver '%s'; this processor offers:%s\n", PROGRAM,
+                     name.c_str(), offered.c_str());
         std::exit(BAD_INPUT);
     }
+}
+
+// The script's path, or null for standard input. Options and the one operand may
+// come in any order, up to "--".
+const char* readCommandLine(int argc, char** argv)
+{
+    const char* script = nullptr;
+    bool options = true;
+    for (int k = 1; k < argc; ++k) {
+        const std::string arg = argv[k];
+        if (options && arg == "--") {
+            options = false;
+        } else if (options && arg == "--help") {
+            printHelp();
+            std::exit(finishOutput(PROGRAM));
+        } else if (options && arg == "--version") {
+            printVersion(PROGRAM);
+            std::exit(finishOutput(PROGRAM));
+        } else if (options && arg == "--solver") {
+            if (k + 1 == argc)
+                badCommandLine(PROGRAM, "option '--solver' requires an argument");
+            chooseSolver(argv[++k]);
+        } else if (options && arg.rfind("--solver=", 0) == 0) {
+            chooseSolver(arg.substr(9));
+        } else if (options && arg.size() > 1 && arg[0] == '-') {
+            badCommandLine(PROGRAM, "unknown option '" + arg + "'");
+        } else if (script != nullptr) {
+            badCommandLine(PROGRAM, "unexpected argument '" + arg + "' (one script at most)");
+        } else {
+            script = argv[k];
+        }
+    }
+    if (script != nullptr && std::strcmp(script, "-") == 0)
+        return nullptr;
+    return script;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int next = 1;
-    if (next < argc && std::strcmp(argv[next], "--solver") == 0) {
-        if (next + 1 >= argc)
-            usage(argv[0]);
-        chooseSolver(argv[next + 1]);
-        next += 2;
-    }
-    if (argc - next > 1)
-        usage(argv[0]);
+    const char* path = readCommandLine(argc, argv);
     Script script;
     script.in = stdin;
-    if (next < argc) {
-        script.in = std::fopen(argv[next], "rb");
-        // No line has been read yet.
-        if (script.in == nullptr)
-            fail(0, std::string("cannot read the script '") + argv[next] + "': " + std::strerror(errno));
+    if (path != nullptr) {
+        scriptName = path;
+        script.in = std::fopen(path, "rb");
+        if (script.in == nullptr) {
+            std::fprintf(stderr, "%s: %s: cannot read the script: %s\n", PROGRAM, path, std::strerror(errno));
+            return BAD_INPUT;
+        }
     }
 
     startUp();
@@ -249,5 +305,5 @@ int main(int argc, char** argv)
             continue;
         run(Command(script.lineNumber, std::move(words)));
     }
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return finishOutput(PROGRAM) == 0 ? 0 : WRITE_FAILED;
 }

@@ -256,7 +256,7 @@ TEST_F(SkyboxTest, SquarePictureIsDrawnAs2DTexture)
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 }
 
-TEST_F(SkyboxTest, PictureOfWrongShapeLeavesSkyUntextured)
+TEST_F(SkyboxTest, PictureOfWrongShapeIsNamedAndLeavesSkyUntextured)
 {
     TempDir dir;
     writeTga("skybox.tga", 40, 32, [](int, int) { return Rgb{200, 100, 50}; });
@@ -265,7 +265,8 @@ TEST_F(SkyboxTest, PictureOfWrongShapeLeavesSkyUntextured)
     Skybox sky;
     fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "TextureMap::Setup: Texture must be one pixel high, square, or 3:2 for a cube map; got 40x32.\n");
     EXPECT_EQ(sky.texture->priority, 10) << "construction carries on";
     sky.Init(nullptr);
 

@@ -274,7 +274,7 @@ TEST_F(TextureMapTest, WidthsNotPowerOfTwoAreRefusedWithMessage)
     EXPECT_EQ(c.out + c.err, "");
 }
 
-TEST_F(TextureMapTest, OtherShapesAreRefusedSilently)
+TEST_F(TextureMapTest, OtherShapesAreRefusedNamingTheShapes)
 {
     for (auto [w, h] : {std::pair{256u, 128u}, std::pair{4u, 2u}, std::pair{2u, 3u}, std::pair{384u, 257u}}) {
         SCOPED_TRACE(testing::Message() << w << "x" << h);
@@ -282,7 +282,9 @@ TEST_F(TextureMapTest, OtherShapesAreRefusedSilently)
         makeImage(image, w, h, 3);
         TextureMap map;
         Captured c = captureOutput([&] { EXPECT_EQ(map.Setup(0x00000010, image), -1); });
-        EXPECT_EQ(c.out + c.err, "");
+        EXPECT_EQ(c.out, "");
+        EXPECT_EQ(c.err, "TextureMap::Setup: Texture must be one pixel high, square, or 3:2 for a cube map; got " +
+                             std::to_string(w) + "x" + std::to_string(h) + ".\n");
         EXPECT_EQ(flagField(map.flags, FORMAT_MASK, FORMAT_SHIFT), 4u) << "format already rewritten";
     }
 }
