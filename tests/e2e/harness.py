@@ -99,7 +99,7 @@ class Program:
     """The binary running in a temporary working directory on its own Xvfb."""
 
     def __init__(self, binary, skybox_bytes=None, skybox_source=None, extra_env=None,
-                 xvfb=None):
+                 xvfb=None, args=()):
         self.owns_xvfb = xvfb is None
         self.xvfb = xvfb or Xvfb()
         self.dir = tempfile.mkdtemp(prefix="ripplemoor-e2e-")
@@ -121,8 +121,8 @@ class Program:
         self.stderr_path = os.path.join(self.dir, "stderr.txt")
         try:
             with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
-                self.process = subprocess.Popen([os.path.abspath(binary)], cwd=self.dir,
-                                                env=self.env, stdin=subprocess.DEVNULL,
+                self.process = subprocess.Popen([os.path.abspath(binary)] + list(args),
+                                                cwd=self.dir, env=self.env, stdin=subprocess.DEVNULL,
                                                 stdout=out, stderr=err)
         except OSError:
             if self.owns_xvfb:
