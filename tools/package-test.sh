@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks a build as an installed application: installs it into a scratch prefix,
 # makes the Debian package, unpacks it, and runs tests/package/check_package.py on
-# both (the launcher from unrelated folders under Xvfb, the validators, lintian).
+# both (the launcher from unrelated folders under Xvfb, the validators, lintian),
+# and tests/package/check_user_sky.py on the launcher's choice of sky.
 # Nothing is installed system-wide.
 #
 #   bash tools/package-test.sh BUILD_DIR
@@ -22,4 +23,5 @@ dpkg-deb -x "${debs[0]}" "$scratch/extracted"
 
 python3 "$root/tests/package/check_package.py" --source "$root" --build "$build" \
     --prefix "$scratch/prefix" --deb "${debs[0]}" --extracted "$scratch/extracted"
+python3 "$root/tests/package/check_user_sky.py" --prefix "$scratch/prefix"
 echo "Install and package checks passed in $((SECONDS - start))s."
