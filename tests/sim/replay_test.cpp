@@ -60,11 +60,12 @@ ReplayRun replay(const std::string& script, bool asFile = false, const std::stri
     return run;
 }
 
+// Script errors name the tool, the script and the line: "<stdin>" on standard input.
 void expectError(const std::string& script, const std::string& message)
 {
     const ReplayRun run = replay(script);
     EXPECT_EQ(run.status, 2) << script;
-    EXPECT_EQ(run.err, message + "\n") << script;
+    EXPECT_EQ(run.err, "ripplemoor-replay: <stdin>:" + message + "\n") << script;
 }
 
 TEST(Replay, HashesWhatItDumps)
@@ -132,21 +133,22 @@ TEST(Replay, ReadsTheScriptFileArgument)
 
 TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
 {
-    expectError("fly 3\n", "line 1: unknown command 'fly'");
-    expectError("hash\n\n# c\nstep\n", "line 4: 'step' needs 1 argument(s), got 0");
-    expectError("step 1 2\n", "line 1: unexpected word '2' after 'step'");
-    expectError("step 1x\n", "line 1: malformed step count '1x'");
-    expectError("step -1\n", "line 1: step count '-1' out of range 0 to 9223372036854775807");
-    expectError("drop 1 2 0 0.5\n", "line 1: radius '0' out of range 1 to 2147483647");
-    expectError("drop 1 2 3 half\n", "line 1: malformed increment 'half'");
-    expectError("drop 99999999999 2 3 0.5\n", "line 1: column '99999999999' out of range -2147483648 to 2147483647");
-    expectError("set w 1 1 0\n", "line 1: unknown field 'w' (h, u, v or heightChange)");
-    expectError("set h 160 1 0\n", "line 1: column '160' out of range 0 to 159");
-    expectError("set h 1 -1 0\n", "line 1: row '-1' out of range 0 to 159");
-    expectError("set h 1 1\n", "line 1: 'set' needs 4 argument(s), got 3");
-    expectError("mode 7\n", "line 1: mode '7' out of range 0 to 6");
-    expectError("reset now\n", "line 1: unexpected word 'now' after 'reset'");
-    expectError("dump /nonexistent-dir/x.bin\n", "line 1: cannot write '/nonexistent-dir/x.bin': No such file or directory");
+    expectError("fly 3\n", "1: unknown command 'fly'");
+    expectError("hash\n\n# c\nstep\n", "4: 'step' needs 1 argument(s), got 0");
+    expectError("step 1 2\n", "1: unexpected word '2' after 'step'");
+    expectError("step 1x\n", "1: malformed step count '1x'");
+    expectError("step -1\n", "1: step count '-1' out of range 0 to 9223372036854775807");
+    expectError("drop 1 2 0 0.5\n", "1: radius '0' out of range 1 to 2147483647");
+    expectError("drop 1 2 3 half\n", "1: malformed increment 'half'");
+    expectError("drop 99999999999 2 3 0.5\n", "1: column '99999999999' out of range -2147483648 to 2147483647");
+    expectError("set w 1 1 0\n", "1: unknown field 'w' (h, u, v or heightChange)");
+    expectError("set h 160 1 0\n", "1: column '160' out of range 0 to 159");
+    expectError("set h 1 -1 0\n", "1: row '-1' out of range 0 to 159");
+    expectError("set h 1 1\n", "1: 'set' needs 4 argument(s), got 3");
+    expectError("mode 7\n", "1: mode '7' out of range 0 to 6");
+    expectError("reset now\n", "1: unexpected word 'now' after 'reset'");
+    expectError("dump /nonexistent-dir/x.bin\n", "1: cannot write '/nonexistent-dir/x.bin': No such file or directory");
+    expectError("hash\ndump /dev/full\n", "2: cannot write '/dev/full': No space left on device");
 }
 
 TEST(Replay, StopsAtTheFirstErrorAfterRunningWhatCameBefore)
@@ -154,7 +156,91 @@ TEST(Replay, StopsAtTheFirstErrorAfterRunningWhatCameBefore)
     const ReplayRun run = replay("hash\nbogus\nhash\n");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out.size(), std::string("fnv1a64 0123456789abcdef\n").size());
-    EXPECT_EQ(run.err, "line 2: unknown command 'bogus'\n");
+    EXPECT_EQ(run.err, "ripplemoor-replay: <stdin>:2: unknown command 'bogus'\n");
+}
+
+TEST(Replay, ScriptFileErrorsNameTheFile)
+{
+    const ReplayRun run = replay("hash\n\nbogus\n", true);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out.size(), std::string("fnv1a64 0123456789abcdef\n").size());
+    const std::string prefix = "ripplemoor-replay: " + tempPath("in") + ":3: ";
+    EXPECT_EQ(run.err, prefix + "unknown command 'bogus'\n");
+}
+
+// "-" and no argument both read standard input, after "--" too.
+TEST(Replay, DashAndNothingReadStandardInput)
+{
+    const std::string script = "drop 10 10 2 0.05\nstep 3\nhash\n";
+    const ReplayRun plain = replay(script);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    for (const char* options : {" -", " -- -", " --solver portable -", " - --solver=portable", " --solver=portable --"}) {
+        const ReplayRun run = replay(script, false, options);
+        EXPECT_EQ(run.status, 0) << options << ": " << run.err;
+        EXPECT_EQ(run.out, plain.out) << options;
+    }
+    // The file comes last in replay(): here the option goes before it.
+    const ReplayRun fromFile = replay(script, true, " --solver=portable");
+    EXPECT_EQ(fromFile.out, plain.out);
+}
+
+// Standard output that cannot be written: the reason, status 1, and no more
+// steps than needed to find out.
+TEST(Replay, FailedWriteToStandardOutputIsReported)
+{
+    const std::string in = tempPath("full_in"), err = tempPath("full_err");
+    std::ofstream(in, std::ios::binary) << "hash\n";
+    for (const std::string& options : {std::string(" ") + in, std::string(" --solver list"), std::string(" --help"),
+                                      std::string(" --version")}) {
+        const std::string command = std::string(REPLAY_BINARY) + options + " > /dev/full 2> " + err;
+        const int raw = std::system(command.c_str());
+        EXPECT_EQ(WEXITSTATUS(raw), 1) << options;
+        EXPECT_EQ(readFile(err), "ripplemoor-replay: write error: No space left on device\n") << options;
+    }
+    std::remove(in.c_str());
+    std::remove(err.c_str());
+}
+
+TEST(Replay, HelpAndVersionGoToStandardOutput)
+{
+    const ReplayRun help = replay("", false, " --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.rfind("Usage: ripplemoor-replay [--solver NAME] [SCRIPT]\n", 0), 0u) << help.out;
+    for (const char* word : {"--solver=NAME", "--help", "--version", "Exit status"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+
+    const ReplayRun version = replay("hash\n", false, " --version");
+    EXPECT_EQ(version.status, 0);
+    const std::vector<std::string> lines = [&] {
+        std::vector<std::string> out;
+        std::istringstream text(version.out);
+        for (std::string line; std::getline(text, line);)
+            out.push_back(line);
+        return out;
+    }();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("ripplemoor-replay (Ripplemoor) ", 0), 0u) << lines[0];
+    EXPECT_NE(version.out.find("\nLicense MIT"), std::string::npos);
+    EXPECT_EQ(version.out.find("fnv1a64"), std::string::npos) << "--version ran the script";
+}
+
+TEST(Replay, BadCommandLinesPointToHelp)
+{
+    const std::string hint = "Try 'ripplemoor-replay --help'.\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {" --bogus", "ripplemoor-replay: unknown option '--bogus'\n"},
+        {" -x", "ripplemoor-replay: unknown option '-x'\n"},
+        {" --solver", "ripplemoor-replay: option '--solver' requires an argument\n"},
+        {" a b", "ripplemoor-replay: unexpected argument 'b' (one script at most)\n"},
+        {" -- a -b", "ripplemoor-replay: unexpected argument '-b' (one script at most)\n"},
+    };
+    for (const auto& [options, message] : cases) {
+        const ReplayRun run = replay("hash\n", false, options);
+        EXPECT_EQ(run.status, 2) << options;
+        EXPECT_EQ(run.out, "") << options;
+        EXPECT_EQ(run.err, message + hint) << options;
+    }
 }
 
 TEST(Replay, UnreadableScriptFileIsReported)
@@ -163,10 +249,11 @@ TEST(Replay, UnreadableScriptFileIsReported)
     const std::string command = std::string(REPLAY_BINARY) + " " + missing + " 2> " + tempPath("err2");
     const int raw = std::system(command.c_str());
     EXPECT_EQ(WEXITSTATUS(raw), 2);
-    EXPECT_EQ(readFile(tempPath("err2")), "line 0: cannot read the script '" + missing + "': No such file or directory\n");
+    EXPECT_EQ(readFile(tempPath("err2")),
+              "ripplemoor-replay: " + missing + ": cannot read the script: No such file or directory\n");
     const std::string dirCommand = std::string(REPLAY_BINARY) + " / 2> " + tempPath("err2");
     EXPECT_EQ(WEXITSTATUS(std::system(dirCommand.c_str())), 2);
-    EXPECT_EQ(readFile(tempPath("err2")), "line 1: cannot read the script: Is a directory\n");
+    EXPECT_EQ(readFile(tempPath("err2")), "ripplemoor-replay: /:1: cannot read the script: Is a directory\n");
     std::remove(tempPath("err2").c_str());
 }
 
@@ -214,15 +301,13 @@ TEST(ReplaySolver, UnknownOrUnavailableNamesStopWithStatusTwo)
         const ReplayRun run = replay("hash\n", false, " --solver '" + name + "'");
         EXPECT_EQ(run.status, 2) << name;
         EXPECT_EQ(run.out, "") << name;
-        EXPECT_EQ(run.err.rfind("unknown or unavailable solver '" + name + "'; this processor offers: ", 0), 0u)
-            << run.err;
+        const std::string expected =
+            "ripplemoor-replay: unknown or unavailable solver '" + name + "'; this processor offers: ";
+        EXPECT_EQ(run.err.rfind(expected, 0), 0u) << run.err;
+        const ReplayRun joined = replay("hash\n", false, " '--solver=" + name + "'");
+        EXPECT_EQ(joined.status, 2) << name;
+        EXPECT_EQ(joined.err, run.err) << name;
     }
-    const ReplayRun missing = replay("hash\n", false, " --solver");
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("usage: "), std::string::npos);
-    const ReplayRun extra = replay("hash\n", false, " --solver portable a b");
-    EXPECT_EQ(extra.status, 2);
-    EXPECT_NE(extra.err.find("usage: "), std::string::npos);
 }
 
 } // namespace
