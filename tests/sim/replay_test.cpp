@@ -174,7 +174,8 @@ TEST(Replay, DashAndNothingReadStandardInput)
     const std::string script = "drop 10 10 2 0.05\nstep 3\nhash\n";
     const ReplayRun plain = replay(script);
     ASSERT_EQ(plain.status, 0) << plain.err;
-    for (const char* options : {" -", " -- -", " --solver portable -", " - --solver=portable", " --solver=portable --"}) {
+    for (const char* options :
+         {" -", " -- -", " --solver portable -", " - --solver=portable", " --solver=portable --"}) {
         const ReplayRun run = replay(script, false, options);
         EXPECT_EQ(run.status, 0) << options << ": " << run.err;
         EXPECT_EQ(run.out, plain.out) << options;
