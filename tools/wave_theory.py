@@ -93,13 +93,15 @@ def smooth(values, window):
     return values[:blocks * window].reshape(blocks, window).mean(axis=1)
 
 
-def efolding_steps(t, energy, window):
-    """e-folding time of energy(t), from a straight-line fit to the logarithm of
-    its block means; infinity if it does not fall."""
+def efolding_fit(t, energy, window, start=0):
+    """e-folding time of energy(t) from start on, from a straight-line fit to the
+    logarithm of its block means (infinity if it does not fall), and the fit's
+    value at t = 0."""
     means = smooth(energy, window)
     times = smooth(t, window)
-    slope = np.polyfit(times, np.log(means), 1)[0]
-    return np.inf if slope >= 0 else -1 / slope
+    later = times >= start
+    slope, intercept = np.polyfit(times[later], np.log(means[later]), 1)
+    return (np.inf if slope >= 0 else -1 / slope), np.exp(intercept)
 
 
 def smoothed_rises(energy, window):
