@@ -6,6 +6,10 @@ the face between cells (x-1, y) and (x, y), v on the face between (x, y-1) and
 (x, y). field(name) hands out a field as a float32 array indexed [y, x] that is
 the simulation's own memory; step(n) advances it.
 
+color_mode (read and write, 0 to 6; other values raise ValueError) picks the
+derived field and range that each step computes: 0 none, 1 h, 2 heightChange,
+3 heightAccel, 4 speedSq, 5 flowDirection, 6 energyProduct; ranges() reads them.
+
 There is one simulation per process: the state is the program's process-wide
 state, shared by every caller (and every thread) in the interpreter.
 
