@@ -45,7 +45,9 @@ def sample_velocity(kind, u, v):
 
 
 def advect(f, kind, u, v):
-    vx, vy = sample_velocity(kind, u, v)
+    # In double, as the solver does: NumPy would keep a float32 array times a
+    # float64 scalar in float32.
+    vx, vy = (a.astype(np.float64) for a in sample_velocity(kind, u, v))
     y, x = np.mgrid[1:N - 1, 1:N - 1]
     # Departure points, clamped to the grid (NaN to 0).
     px = f32(x - (DT * vx) * INV_DX)
@@ -73,7 +75,7 @@ def step(h, u, v, height_change):
     h64 = h[I, I].astype(np.float64)
     divergence = ((v[2:, I].astype(np.float64) - v[1:-1, I]) + (u[I, 2:].astype(np.float64) - u[I, 1:-1]))
     d = f32(divergence * (h64 * -0.5 * INV_DX))
-    height_change[I, I] = f32(DT * d)
+    height_change[I, I] = f32(DT * d.astype(np.float64))
     h[I, I] = f32(height_change[I, I].astype(np.float64) + h64)
     c = (DT * G) * INV_DX
     hd = h.astype(np.float64)
