@@ -8,7 +8,6 @@ import textwrap
 import numpy as np
 import pytest
 
-import ripplemoor
 
 BAD_CALLS = [
     # (call, exception, words the message must hold)
