@@ -97,7 +97,7 @@ void startUp()
     resetRanges();
 }
 
-py::array field(py::handle nameArg)
+py::array field(const py::object& nameArg)
 {
     const std::string name = textArgument(nameArg, "field", "name");
     const auto found = std::find_if(std::begin(FIELDS), std::end(FIELDS),
@@ -112,7 +112,7 @@ py::array field(py::handle nameArg)
                               found->field->data(), owner);
 }
 
-void step(py::handle countArg)
+void step(const py::object& countArg)
 {
     const long long count = integerArgument(countArg, "step", "n", 0, LLONG_MAX);
     // In chunks, so that Ctrl-C is seen during a long run.
@@ -131,7 +131,8 @@ void step(py::handle countArg)
     }
 }
 
-void addDropChecked(py::handle cxArg, py::handle cyArg, py::handle radiusArg, py::handle incrementArg)
+void addDropChecked(const py::object& cxArg, const py::object& cyArg, const py::object& radiusArg,
+                    const py::object& incrementArg)
 {
     const int cx = int(integerArgument(cxArg, "add_drop", "cx", INT_MIN, INT_MAX));
     const int cy = int(integerArgument(cyArg, "add_drop", "cy", INT_MIN, INT_MAX));
@@ -141,7 +142,7 @@ void addDropChecked(py::handle cxArg, py::handle cyArg, py::handle radiusArg, py
     addDrop(cx, cy, radius, increment);
 }
 
-void setColorMode(py::handle modeArg)
+void setColorMode(const py::object& modeArg)
 {
     const int mode = int(integerArgument(modeArg, "", "color_mode", 0, 6));
     std::lock_guard<std::mutex> lock(stateMutex());
@@ -157,7 +158,7 @@ py::dict ranges()
     return result;
 }
 
-void useSolverChecked(py::handle nameArg)
+void useSolverChecked(const py::object& nameArg)
 {
     const std::string name = textArgument(nameArg, "use_solver", "name");
     std::lock_guard<std::mutex> lock(stateMutex());
@@ -220,7 +221,7 @@ PYBIND11_MODULE(_core, m)
           "random_drop()\n--\n\n"
           "The drop of the program's 'd' key: a random place, radius 1 to 7 and\n"
           "increment in [0.01, 0.07), from four draws of the C library's rand().");
-    m.def("seed", [](py::handle s) {
+    m.def("seed", [](const py::object& s) {
               const long long value = integerArgument(s, "seed", "s", 0, 4294967295LL);
               std::lock_guard<std::mutex> lock(stateMutex());
               std::srand(unsigned(value));
