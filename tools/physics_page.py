@@ -1,5 +1,7 @@
 """docs/physics.md from the numbers that tools/physics.py measured."""
 
+import numpy as np
+
 import wave_theory as theory
 
 
@@ -8,6 +10,9 @@ def render(n):
     by_mode = "\n".join("| %d | %.1f | %s |" % (m, 2 * 158 / m, steps(t)) for m, t in e["by_mode"])
     by_amp = "\n".join("| %g | %s |" % (a, steps(t)) for a, t in e["by_amplitude"])
     rises, top_rise = e["rises"]
+    # How the e-folding time grows with the wavelength among the longer waves.
+    long_waves = [(2 * 158 / m, t) for m, t in e["by_mode"] if 2 * 158 / m >= 9]
+    power = np.polyfit(np.log([w for w, _ in long_waves]), np.log([t for _, t in long_waves]), 1)[0]
     rise_text = ("never rose" if rises == 0 else
                  "rose %d times, by %.2f %% at most" % (rises, 100 * top_rise))
     return f"""# What the solver solves, and how well
@@ -124,7 +129,9 @@ amplitude 0.001:
 |---|---|---|
 {by_mode}
 
-and one wavelength ({2 * 158 / 32:.2f} cells) at several amplitudes:
+For wavelengths of 9 cells and more the e-folding time grows as the
+wavelength to the power {power:.2f}; below that it levels off near
+{steps(min(t for _, t in e["by_mode"]))}. One wavelength ({2 * 158 / 32:.2f} cells) at several amplitudes:
 
 | amplitude | e-folding time |
 |---|---|
