@@ -31,4 +31,13 @@ the flow.
 The package also holds ripplemoor-replay, which runs the same solver
 headless on a script and writes the fields it computed.")
 
+# The Python module ships in the same package.
+if(RIPPLEMOOR_PYTHON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${RIPPLEMOOR_PYTHON_DEPENDS}")
+  string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION "
+.
+The Python module ripplemoor hands the same solver to Python, with its
+fields as NumPy arrays.")
+endif()
+
 include(CPack)

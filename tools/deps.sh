@@ -9,7 +9,9 @@ packages=(cmake make g++ clang libclang-rt-14-dev pkg-config
           freeglut3-dev libglu1-mesa-dev mesa-common-dev libgl-dev libx11-dev libgl1-mesa-dri
           libgtest-dev libbenchmark-dev libhwy-dev
           xvfb xauth xdotool x11-utils x11-apps python3
-          dpkg-dev file desktop-file-utils appstream lintian man-db imagemagick)
+          dpkg-dev file desktop-file-utils appstream lintian man-db imagemagick
+          pybind11-dev python3-dev python3-numpy python3-pytest python3-hypothesis
+          python3-matplotlib)
 
 foreign=()
 if [ "${1:-}" = --cross ]; then

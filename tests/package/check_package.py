@@ -266,6 +266,44 @@ def validators(args):
     check(not problems, "\n".join(problems))
 
 
+# --- the Python module (builds with RIPPLEMOOR_PYTHON) ---------------------------------
+
+
+def cache_value(args, name):
+    with open(os.path.join(args.build, "CMakeCache.txt")) as f:
+        match = re.search(r"^%s:[A-Z]+=(.*)$" % re.escape(name), f.read(), re.M)
+    return match.group(1) if match else None
+
+
+def python_module(args):
+    """The module imports from the installed tree and from the unpacked package,
+    from an unrelated folder, and computes what the replay tool beside it does."""
+    site = cache_value(args, "RIPPLEMOOR_PYTHON_INSTALL_DIR")
+    python = cache_value(args, "Python3_EXECUTABLE")
+    fields = run(["dpkg-deb", "-f", args.deb, "Depends"]).stdout
+    for needed in ("python3-numpy", "python3 (>="):
+        check(needed in fields, "Depends lacks %s: %r" % (needed, fields))
+    listing = run(["dpkg-deb", "-c", args.deb]).stdout
+    check("__pycache__" not in listing, "the package carries compiled bytecode")
+    script = ("import ripplemoor, sys; ripplemoor.add_drop(80, 80, 5, 0.3); ripplemoor.step(3); "
+              "print(ripplemoor.__file__); print('fnv1a64 %016x' % ripplemoor.state_hash())")
+    for name, prefix in (("installed tree", args.prefix), ("unpacked package", os.path.join(args.extracted, "usr"))):
+        package = os.path.join(prefix, site, "ripplemoor")
+        for part in ("__init__.py", "__init__.pyi", "py.typed"):
+            check(os.path.isfile(os.path.join(package, part)), "%s: no %s" % (name, part))
+        with tempfile.TemporaryDirectory(prefix="ripplemoor-python-") as cwd:
+            env = dict(os.environ, PYTHONPATH=os.path.join(prefix, site), PYTHONDONTWRITEBYTECODE="1")
+            result = run([python, "-c", script], cwd=cwd, env=env)
+            replay = run([os.path.join(prefix, "bin/ripplemoor-replay")],
+                         input="drop 80 80 5 0.3\nstep 3\nhash\n", cwd=cwd)
+        check(result.returncode == 0, "%s: import failed: %s" % (name, result.stderr))
+        where, printed = result.stdout.splitlines()
+        check(where.startswith(package), "%s: imported %s" % (name, where))
+        check(printed + "\n" == replay.stdout, "%s: module %r, replay tool %r"
+              % (name, printed, replay.stdout))
+        print("  %s: %s" % (name, printed))
+
+
 CASES = [
     ("installed tree: files, relocatable launcher, replay tool", installed_tree),
     ("installed launcher from an unrelated folder: start-up, window, Esc gives 0",
@@ -288,7 +326,11 @@ def main():
     args = parser.parse_args()
     for name in ("source", "build", "prefix", "deb", "extracted"):
         setattr(args, name, os.path.realpath(getattr(args, name)))
-    harness.run_cases(CASES, args)
+    cases = list(CASES)
+    if cache_value(args, "RIPPLEMOOR_PYTHON") == "ON":
+        cases.append(("Python module: imports from the tree and the package, agrees with the "
+                      "replay tool", python_module))
+    harness.run_cases(cases, args)
 
 
 if __name__ == "__main__":
