@@ -2,9 +2,11 @@
 
 #include <GL/gl.h>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "app/state.h"
-#include "render/vertex_color.h"
+#include "render/vertex_attributes.h"
 
 double scaledHeight(int x, int r)
 {
@@ -35,31 +37,80 @@ SurfaceNormal lowerNormal(int x, int y)
 
 namespace {
 
-void sendVertex(int x, int r)
+// Everything the vertex attributes are formed from besides the fields' contents,
+// which fieldsRevision stands for. Compared bit for bit: a NaN scale is a value
+// like any other.
+struct SurfaceKey {
+    uint64_t revision;
+    int64_t mode;
+    double offsets[2];
+    float minimum, scale;
+};
+static_assert(sizeof(SurfaceKey) == 40, "no padding bits in the comparison");
+
+SurfaceKey currentKey()
 {
-    setVertexColor(unsigned(cellIndex(x, r)));
-    glVertex3f(float(x), float(scaledHeight(x, r)), float(r));
+    const ColorInputs c = currentColorInputs();
+    SurfaceKey key;
+    key.revision = fieldsRevision;
+    key.mode = colorMode;
+    key.offsets[0] = c.redOffset;
+    key.offsets[1] = c.blueOffset;
+    key.minimum = c.minimum;
+    key.scale = c.scale;
+    return key;
 }
 
-void sendNormal(const SurfaceNormal& n)
+struct SurfaceCache {
+    VertexAttributes attributes;
+    SurfaceKey key;
+    bool built = false;
+    long rebuilds = 0;
+};
+
+SurfaceCache& cache()
 {
-    glNormal3f(float(n.x), float(n.y), float(n.z));
+    static SurfaceCache c;
+    return c;
 }
 
-void drawStrip(int y)
+const VertexAttributes& currentAttributes()
+{
+    SurfaceCache& c = cache();
+    const SurfaceKey key = currentKey();
+    if (!c.built || std::memcmp(&key, &c.key, sizeof key) != 0) {
+        if (!c.built)
+            sizeVertexAttributes(c.attributes);
+        buildVertexAttributes(c.attributes);
+        c.key = key;
+        c.built = true;
+        ++c.rebuilds;
+    }
+    return c.attributes;
+}
+
+enum class VertexNormal { none, upper, lower };
+
+void sendVertex(const VertexAttributes& a, int x, int r, VertexNormal normal)
+{
+    const unsigned cell = unsigned(cellIndex(x, r));
+    glColor3f(a.red[cell], a.green[cell], a.blue[cell]);
+    if (normal == VertexNormal::upper)
+        glNormal3f(a.upperX[cell], a.upperY[cell], a.upperZ[cell]);
+    else if (normal == VertexNormal::lower)
+        glNormal3f(a.lowerX[cell], a.lowerY[cell], a.lowerZ[cell]);
+    glVertex3f(float(x), a.height[cell], float(r));
+}
+
+void drawStrip(const VertexAttributes& a, int y)
 {
     glBegin(GL_TRIANGLE_STRIP);
     // The opening pair completes no triangle, so it carries no normal of its own.
-    sendVertex(0, y + 1);
-    sendVertex(0, y);
+    sendVertex(a, 0, y + 1, VertexNormal::none);
+    sendVertex(a, 0, y, VertexNormal::none);
     for (int x = 1; x < GRID_SIZE; ++x) {
-        setVertexColor(unsigned(cellIndex(x, y + 1)));
-        sendNormal(upperNormal(x, y));
-        glVertex3f(float(x), float(scaledHeight(x, y + 1)), float(y + 1));
-
-        setVertexColor(unsigned(cellIndex(x, y)));
-        sendNormal(lowerNormal(x, y));
-        glVertex3f(float(x), float(scaledHeight(x, y)), float(y));
+        sendVertex(a, x, y + 1, VertexNormal::upper);
+        sendVertex(a, x, y, VertexNormal::lower);
     }
     glEnd();
 }
@@ -68,6 +119,9 @@ void drawStrip(int y)
 
 void drawSurface()
 {
+    const VertexAttributes& a = currentAttributes();
     for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y)
-        drawStrip(y);
+        drawStrip(a, y);
 }
+
+long surfaceRebuilds() { return cache().rebuilds; }

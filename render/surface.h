@@ -1,6 +1,8 @@
 #pragma once
 
-// The water surface: 158 lit triangle strips built from h on every frame.
+// The water surface: 158 lit triangle strips built from h. The per-vertex values
+// are kept from one frame to the next and rebuilt only when what they are formed
+// from changed.
 
 constexpr int FIRST_STRIP_ROW = 1;   // row 0 is never drawn
 constexpr int LAST_STRIP_ROW = 158;  // strip y joins rows y and y + 1
@@ -22,5 +24,10 @@ SurfaceNormal upperNormal(int x, int y);
 // Normal sent with the lower vertex (x, y) of strip y, for x >= 1.
 SurfaceNormal lowerNormal(int x, int y);
 
-// Sends the strips in immediate mode with per-vertex colours and normals.
+// Sends the strips in immediate mode with per-vertex colours and normals,
+// rebuilding the vertex attributes first if fieldsRevision, the colour mode, the
+// offsets or the mode's minimum or scale changed since they were built.
 void drawSurface();
+
+// How often drawSurface has rebuilt the vertex attributes.
+long surfaceRebuilds();
