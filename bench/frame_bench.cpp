@@ -1,5 +1,7 @@
-// Cost of one frame's water surface: building the strips on the CPU (positions,
-// normals, colours) against handing the same vertices to the GL.
+// Cost of one frame's water surface: building its vertex attributes on the CPU
+// (positions, normals, colours), one vertex at a time as the strips were once
+// built and in one pass on every path this processor offers, against handing
+// the vertices to the GL; and a paused frame, which only sends what was kept.
 //
 // Usage: frame-bench [frames]   (needs DISPLAY; run under Xvfb for Mesa)
 
@@ -9,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/fixed_gl_state.h"
 #include "app/reshape.h"
@@ -16,7 +19,9 @@
 #include "render/display.h"
 #include "render/surface.h"
 #include "render/text.h"
+#include "render/vertex_attributes.h"
 #include "render/vertex_color.h"
+#include "render/vertex_path.h"
 #include "sim/drops.h"
 #include "sim/step.h"
 
@@ -62,9 +67,10 @@ void makeWaves()
     colorMode = 1;
 }
 
-// The loops of drawSurface with every GL call replaced by a sum of what it
-// would have been given, so nothing can be optimised away.
-double buildWithoutGl()
+// The per-vertex strip loops the surface was drawn with before its attributes
+// were kept, with every GL call replaced by a sum of what it would have been
+// given, so nothing can be optimised away.
+double buildPerVertexWithoutGl()
 {
     double sum = 0.0;
     for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y) {
@@ -102,16 +108,46 @@ void applyFrameView()
     glColorMaterial(GL_FRONT, GL_DIFFUSE);
 }
 
-double timeSurface(int frames, bool rasterize)
+// Per-vertex drawing as it was: the same calls, computed between them.
+void drawSurfacePerVertex()
+{
+    for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y) {
+        glBegin(GL_TRIANGLE_STRIP);
+        for (int r : {y + 1, y}) {
+            setVertexColor(unsigned(cellIndex(0, r)));
+            glVertex3f(0.0f, float(scaledHeight(0, r)), float(r));
+        }
+        for (int x = 1; x < GRID_SIZE; ++x) {
+            setVertexColor(unsigned(cellIndex(x, y + 1)));
+            const SurfaceNormal na = upperNormal(x, y);
+            glNormal3f(float(na.x), float(na.y), float(na.z));
+            glVertex3f(float(x), float(scaledHeight(x, y + 1)), float(y + 1));
+            setVertexColor(unsigned(cellIndex(x, y)));
+            const SurfaceNormal nb = lowerNormal(x, y);
+            glNormal3f(float(nb.x), float(nb.y), float(nb.z));
+            glVertex3f(float(x), float(scaledHeight(x, y)), float(y));
+        }
+        glEnd();
+    }
+}
+
+// The surface as a running frame draws it: the fields changed, so it rebuilds.
+void drawSurfaceRebuilt()
+{
+    noteFieldsChanged();
+    drawSurface();
+}
+
+double timeSurface(void (*draw)(), int frames, bool rasterize)
 {
     glCullFace(rasterize ? GL_BACK : GL_FRONT_AND_BACK);
     applyFrameView();
-    drawSurface(); // warm-up
+    draw(); // warm-up
     glFinish();
     const Clock::time_point start = Clock::now();
     for (int i = 0; i < frames; ++i) {
         applyFrameView();
-        drawSurface();
+        draw();
         glFinish();
     }
     const double ms = millisecondsPerFrame(start, frames);
@@ -132,6 +168,15 @@ double timeDisplay(int frames)
     return millisecondsPerFrame(start, frames);
 }
 
+double timeAttributePass(VertexAttributes& a, int frames)
+{
+    buildVertexAttributes(a);
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < frames; ++i)
+        buildVertexAttributes(a);
+    return millisecondsPerFrame(start, frames);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -145,22 +190,42 @@ int main(int argc, char** argv)
     setFixedState();
     makeWaves();
 
-    volatile double sink = buildWithoutGl();
-    Clock::time_point start = Clock::now();
-    const int cpuFrames = frames * 10;
-    for (int i = 0; i < cpuFrames; ++i)
-        sink = sink + buildWithoutGl();
-    const double cpu = millisecondsPerFrame(start, cpuFrames);
-
-    const double culled = timeSurface(frames, false);
-    const double drawn = timeSurface(frames, true);
-    const double whole = timeDisplay(frames);
-
     std::printf("GL: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-    std::printf("strips built without GL (normals, colours):  %8.3f ms/frame\n", cpu);
-    std::printf("drawSurface, every triangle culled:          %8.3f ms/frame\n", culled);
-    std::printf("drawSurface, drawn as in a frame:            %8.3f ms/frame\n", drawn);
-    std::printf("display (no sky box), swap included:         %8.3f ms/frame\n", whole);
-    std::printf("CPU share of the surface: %.1f%% of the drawn cost\n", 100.0 * cpu / drawn);
+    const int cpuFrames = frames * 10;
+    volatile double sink = buildPerVertexWithoutGl();
+    Clock::time_point start = Clock::now();
+    for (int i = 0; i < cpuFrames; ++i)
+        sink = sink + buildPerVertexWithoutGl();
+    const double perVertex = millisecondsPerFrame(start, cpuFrames);
+
+    std::printf("building one frame's vertex attributes, no GL (ms/frame):\n");
+    std::printf("  %-28s %8.3f\n", "per vertex (before)", perVertex);
+    VertexAttributes a;
+    sizeVertexAttributes(a);
+    for (const std::string& name : vertexPathNames()) {
+        useVertexPath(name);
+        const double ms = timeAttributePass(a, cpuFrames);
+        std::printf("  %-28s %8.3f   %5.1fx%s\n", (name + " pass").c_str(), ms, perVertex / ms,
+                    name == vertexPathNames().front() ? "   (default)" : "");
+    }
+    useDefaultVertexPath();
+
+    std::printf("drawSurface (ms/frame)               culled   drawn\n");
+    const struct {
+        const char* name;
+        void (*draw)();
+    } ways[] = {
+        {"per vertex (before)", drawSurfacePerVertex},
+        {"running frame: rebuilt, sent", drawSurfaceRebuilt},
+        {"paused frame: kept, sent", drawSurface},
+    };
+    for (const auto& way : ways) {
+        const double culled = timeSurface(way.draw, frames, false);
+        const double drawn = timeSurface(way.draw, frames, true);
+        std::printf("  %-32s %8.3f %8.3f\n", way.name, culled, drawn);
+    }
+    paused = true;
+    const double pausedDisplay = timeDisplay(frames);
+    std::printf("display, paused (no sky box), swap included: %8.3f ms/frame\n", pausedDisplay);
     return 0;
 }
