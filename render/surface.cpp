@@ -37,22 +37,22 @@ SurfaceNormal lowerNormal(int x, int y)
 
 namespace {
 
-// Everything the vertex attributes are formed from besides the fields' contents,
-// which fieldsRevision stands for. Compared bit for bit: a NaN scale is a value
-// like any other.
-struct SurfaceKey {
+// Everything the colours are formed from besides the fields' contents, which
+// fieldsRevision stands for (and matters only where the mode reads a field).
+// Compared bit for bit: a NaN scale is a value like any other.
+struct ColorKey {
     uint64_t revision;
     int64_t mode;
     double offsets[2];
     float minimum, scale;
 };
-static_assert(sizeof(SurfaceKey) == 40, "no padding bits in the comparison");
+static_assert(sizeof(ColorKey) == 40, "no padding bits in the comparison");
 
-SurfaceKey currentKey()
+ColorKey currentColorKey()
 {
     const ColorInputs c = currentColorInputs();
-    SurfaceKey key;
-    key.revision = fieldsRevision;
+    ColorKey key;
+    key.revision = c.quantity != nullptr ? fieldsRevision : 0;
     key.mode = colorMode;
     key.offsets[0] = c.redOffset;
     key.offsets[1] = c.blueOffset;
@@ -63,9 +63,11 @@ SurfaceKey currentKey()
 
 struct SurfaceCache {
     VertexAttributes attributes;
-    SurfaceKey key;
-    bool built = false;
-    long rebuilds = 0;
+    bool sized = false;
+    bool geometryBuilt = false, colorsBuilt = false;
+    uint64_t geometryRevision = 0;
+    ColorKey colorKey{};
+    SurfaceRebuilds rebuilds;
 };
 
 SurfaceCache& cache()
@@ -77,40 +79,52 @@ SurfaceCache& cache()
 const VertexAttributes& currentAttributes()
 {
     SurfaceCache& c = cache();
-    const SurfaceKey key = currentKey();
-    if (!c.built || std::memcmp(&key, &c.key, sizeof key) != 0) {
-        if (!c.built)
-            sizeVertexAttributes(c.attributes);
-        buildVertexAttributes(c.attributes);
-        c.key = key;
-        c.built = true;
-        ++c.rebuilds;
+    if (!c.sized) {
+        sizeVertexAttributes(c.attributes);
+        c.sized = true;
+    }
+    if (!c.geometryBuilt || c.geometryRevision != fieldsRevision) {
+        buildSurfaceGeometry(c.attributes);
+        c.geometryRevision = fieldsRevision;
+        c.geometryBuilt = true;
+        ++c.rebuilds.geometry;
+    }
+    const ColorKey key = currentColorKey();
+    if (!c.colorsBuilt || std::memcmp(&key, &c.colorKey, sizeof key) != 0) {
+        buildSurfaceColors(c.attributes);
+        c.colorKey = key;
+        c.colorsBuilt = true;
+        ++c.rebuilds.colors;
     }
     return c.attributes;
 }
 
 enum class VertexNormal { none, upper, lower };
 
-void sendVertex(const VertexAttributes& a, int x, int r, VertexNormal normal)
+// The one way a vertex is sent: its colour, its normal if it has one, its position.
+// Every array is reached from one pointer, so nothing needs reloading between the
+// GL calls.
+inline void sendVertex(const float* values, int x, int r, VertexNormal normal)
 {
-    const unsigned cell = unsigned(cellIndex(x, r));
-    glColor3f(a.red[cell], a.green[cell], a.blue[cell]);
+    const size_t cell = size_t(cellIndex(x, r));
+    const auto at = [&](VertexArray k) { return values[size_t(k) * CELL_COUNT + cell]; };
+    glColor3f(at(VERTEX_RED), at(VERTEX_GREEN), at(VERTEX_BLUE));
     if (normal == VertexNormal::upper)
-        glNormal3f(a.upperX[cell], a.upperY[cell], a.upperZ[cell]);
+        glNormal3f(at(UPPER_NORMAL_X), at(UPPER_NORMAL_Y), at(UPPER_NORMAL_Z));
     else if (normal == VertexNormal::lower)
-        glNormal3f(a.lowerX[cell], a.lowerY[cell], a.lowerZ[cell]);
-    glVertex3f(float(x), a.height[cell], float(r));
+        glNormal3f(at(LOWER_NORMAL_X), at(LOWER_NORMAL_Y), at(LOWER_NORMAL_Z));
+    glVertex3f(float(x), at(VERTEX_HEIGHT), float(r));
 }
 
-void drawStrip(const VertexAttributes& a, int y)
+void drawStrip(const float* values, int y)
 {
     glBegin(GL_TRIANGLE_STRIP);
     // The opening pair completes no triangle, so it carries no normal of its own.
-    sendVertex(a, 0, y + 1, VertexNormal::none);
-    sendVertex(a, 0, y, VertexNormal::none);
+    sendVertex(values, 0, y + 1, VertexNormal::none);
+    sendVertex(values, 0, y, VertexNormal::none);
     for (int x = 1; x < GRID_SIZE; ++x) {
-        sendVertex(a, x, y + 1, VertexNormal::upper);
-        sendVertex(a, x, y, VertexNormal::lower);
+        sendVertex(values, x, y + 1, VertexNormal::upper);
+        sendVertex(values, x, y, VertexNormal::lower);
     }
     glEnd();
 }
@@ -119,9 +133,9 @@ void drawStrip(const VertexAttributes& a, int y)
 
 void drawSurface()
 {
-    const VertexAttributes& a = currentAttributes();
+    const float* values = currentAttributes().values.data();
     for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y)
-        drawStrip(a, y);
+        drawStrip(values, y);
 }
 
-long surfaceRebuilds() { return cache().rebuilds; }
+SurfaceRebuilds surfaceRebuilds() { return cache().rebuilds; }

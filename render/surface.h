@@ -24,10 +24,16 @@ SurfaceNormal upperNormal(int x, int y);
 // Normal sent with the lower vertex (x, y) of strip y, for x >= 1.
 SurfaceNormal lowerNormal(int x, int y);
 
-// Sends the strips in immediate mode with per-vertex colours and normals,
-// rebuilding the vertex attributes first if fieldsRevision, the colour mode, the
-// offsets or the mode's minimum or scale changed since they were built.
+// Sends the strips in immediate mode with per-vertex colours and normals from
+// the vertex attributes kept from the last frame. First rebuilds the heights and
+// normals if fieldsRevision moved, and the colours if the colour mode, the
+// offsets, the mode's minimum or scale or (where the mode reads a field)
+// fieldsRevision changed.
 void drawSurface();
 
-// How often drawSurface has rebuilt the vertex attributes.
-long surfaceRebuilds();
+// How often drawSurface has rebuilt each part of the vertex attributes.
+struct SurfaceRebuilds {
+    long geometry = 0;
+    long colors = 0;
+};
+SurfaceRebuilds surfaceRebuilds();

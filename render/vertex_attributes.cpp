@@ -6,6 +6,13 @@
 #include "render/vertex_kernel.h"
 #include "render/vertex_path.h"
 
+float* VertexAttributes::operator[](VertexArray k) { return values.data() + size_t(k) * CELL_COUNT; }
+
+const float* VertexAttributes::operator[](VertexArray k) const
+{
+    return values.data() + size_t(k) * CELL_COUNT;
+}
+
 namespace {
 
 ColorInputs rangeInputs(const Field& field, float minimum, float scale)
@@ -13,11 +20,11 @@ ColorInputs rangeInputs(const Field& field, float minimum, float scale)
     return ColorInputs{field.data(), minimum, scale, colorOffsets[0], colorOffsets[1]};
 }
 
-void storeNormal(const SurfaceNormal& n, float& x, float& y, float& z)
+void storeNormal(const SurfaceNormal& n, VertexAttributes& a, VertexArray x, unsigned cell)
 {
-    x = float(n.x);
-    y = float(n.y);
-    z = float(n.z);
+    a[x][cell] = float(n.x);
+    a[VertexArray(x + 1)][cell] = float(n.y);
+    a[VertexArray(x + 2)][cell] = float(n.z);
 }
 
 } // namespace
@@ -35,38 +42,51 @@ ColorInputs currentColorInputs()
     }
 }
 
-void sizeVertexAttributes(VertexAttributes& a)
-{
-    for (std::vector<float>* array : {&a.height, &a.red, &a.green, &a.blue, &a.upperX, &a.upperY,
-                                      &a.upperZ, &a.lowerX, &a.lowerY, &a.lowerZ})
-        array->resize(CELL_COUNT);
-}
+void sizeVertexAttributes(VertexAttributes& a) { a.values.resize(size_t(VERTEX_ARRAY_COUNT) * CELL_COUNT); }
 
-void buildVertexAttributesPortable(VertexAttributes& a)
+void buildSurfaceGeometryPortable(VertexAttributes& a)
 {
     for (int x = 0; x < GRID_SIZE; ++x) {
         for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
             const unsigned cell = unsigned(cellIndex(x, r));
-            a.height[cell] = float(scaledHeight(x, r));
-            const VertexColor c = vertexColor(cell);
-            a.red[cell] = c.red;
-            a.green[cell] = c.green;
-            a.blue[cell] = c.blue;
+            a[VERTEX_HEIGHT][cell] = float(scaledHeight(x, r));
             if (x == 0)
                 continue; // the opening pair of a strip has no normal of its own
             if (r > FIRST_STRIP_ROW)
-                storeNormal(upperNormal(x, r - 1), a.upperX[cell], a.upperY[cell], a.upperZ[cell]);
+                storeNormal(upperNormal(x, r - 1), a, UPPER_NORMAL_X, cell);
             if (r <= LAST_STRIP_ROW)
-                storeNormal(lowerNormal(x, r), a.lowerX[cell], a.lowerY[cell], a.lowerZ[cell]);
+                storeNormal(lowerNormal(x, r), a, LOWER_NORMAL_X, cell);
         }
     }
 }
 
-void buildVertexAttributes(VertexAttributes& a)
+void buildSurfaceColorsPortable(VertexAttributes& a)
+{
+    for (int x = 0; x < GRID_SIZE; ++x) {
+        for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
+            const unsigned cell = unsigned(cellIndex(x, r));
+            const VertexColor c = vertexColor(cell);
+            a[VERTEX_RED][cell] = c.red;
+            a[VERTEX_GREEN][cell] = c.green;
+            a[VERTEX_BLUE][cell] = c.blue;
+        }
+    }
+}
+
+void buildSurfaceGeometry(VertexAttributes& a)
 {
     const int64_t target = activeVertexTarget();
     if (target == 0)
-        buildVertexAttributesPortable(a);
+        buildSurfaceGeometryPortable(a);
     else
-        buildVertexAttributesKernel(target, h.data(), currentColorInputs(), a);
+        buildSurfaceGeometryKernel(target, h.data(), a);
+}
+
+void buildSurfaceColors(VertexAttributes& a)
+{
+    const int64_t target = activeVertexTarget();
+    if (target == 0)
+        buildSurfaceColorsPortable(a);
+    else
+        buildSurfaceColorsKernel(target, currentColorInputs(), a);
 }

@@ -1,15 +1,33 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // What the surface strips send for each vertex, worked out for the whole grid in
-// one pass before the strips are sent. Element x + 160 * r belongs to cell (x, r).
-// The values are exactly the floats the GL receives.
+// one pass before the strips are sent: ten arrays of one float per cell, element
+// x + 160 * r of each belonging to cell (x, r). The values are exactly the floats
+// the GL receives.
+enum VertexArray : int {
+    VERTEX_HEIGHT, // Y of the vertex: 100 * h, rounded once
+    VERTEX_RED,
+    VERTEX_GREEN,
+    VERTEX_BLUE,
+    UPPER_NORMAL_X, // normal of the vertex as the upper vertex of strip r - 1
+    UPPER_NORMAL_Y,
+    UPPER_NORMAL_Z,
+    LOWER_NORMAL_X, // and as the lower vertex of strip r
+    LOWER_NORMAL_Y,
+    LOWER_NORMAL_Z,
+    VERTEX_ARRAY_COUNT
+};
+
+// The arrays lie one after another in one block, so the strip loop reaches every
+// one of them from a single pointer.
 struct VertexAttributes {
-    std::vector<float> height;                 // Y of the vertex: 100 * h, rounded once
-    std::vector<float> red, green, blue;       // its colour
-    std::vector<float> upperX, upperY, upperZ; // normal as the upper vertex of strip r - 1
-    std::vector<float> lowerX, lowerY, lowerZ; // normal as the lower vertex of strip r
+    std::vector<float> values;
+
+    float* operator[](VertexArray k);
+    const float* operator[](VertexArray k) const;
 };
 
 // What the colours are formed from: the current mode's field (null for the plain
@@ -25,13 +43,18 @@ struct ColorInputs {
 // Read from colorMode, colorOffsets and the range variables.
 ColorInputs currentColorInputs();
 
-// Every array CELL_COUNT long; the only allocation the surface ever makes.
+// Sized once; the only allocation the surface ever makes.
 void sizeVertexAttributes(VertexAttributes& a);
 
-// The reference pass: the per-vertex functions of vertex_color and surface, one
-// cell at a time. Fills rows 1 to 159; normals for columns 1 to 159.
-void buildVertexAttributesPortable(VertexAttributes& a);
+// The reference passes: the per-vertex functions of surface and vertex_color, one
+// cell at a time. Heights and colours for rows 1 to 159; normals for columns 1 to
+// 159 where their strip exists.
+void buildSurfaceGeometryPortable(VertexAttributes& a);
+void buildSurfaceColorsPortable(VertexAttributes& a);
 
-// The pass the active choice (vertex_path.h) names: the portable one or the
-// vector kernel on one target. Same bits either way.
-void buildVertexAttributes(VertexAttributes& a);
+// The passes the active choice (vertex_path.h) names: the portable ones or the
+// vector kernel on one target. Same bits either way. The geometry (heights and
+// normals) depends on h alone; the colours on the mode, its field and range and
+// the offsets.
+void buildSurfaceGeometry(VertexAttributes& a);
+void buildSurfaceColors(VertexAttributes& a);

@@ -1,5 +1,5 @@
-// The surface's vertex attributes in one vector pass over the grid: heights,
-// colours and normals, written once with Highway and compiled for every
+// The surface's vertex attributes in vector passes over the grid: heights and
+// normals in one, colours in the other, written once with Highway and compiled for every
 // instruction set it targets.
 //
 // Each lane does what the per-vertex functions do for its cell, in the same
@@ -69,34 +69,38 @@ HWY_INLINE VF hue(VD t)
     return narrow(hn::IfThenElse(hn::Lt(t, constant(0.5)), lower, upper));
 }
 
-// Heights and colours of cells i, i + 1, ... of one row.
-HWY_INLINE void heightsAndColors(const float* h, const ColorInputs& c, size_t i, VertexAttributes& a)
+// Heights of cells i, i + 1, ...
+HWY_INLINE void heights(const float* h, size_t i, float* height)
 {
-    hn::StoreU(narrow(hn::Mul(constant(HEIGHT_SCALE), loadWide(h + i))), DF(), a.height.data() + i);
+    hn::StoreU(narrow(hn::Mul(constant(HEIGHT_SCALE), loadWide(h + i))), DF(), height + i);
+}
 
+// Colours of cells i, i + 1, ...
+HWY_INLINE void colors(const ColorInputs& c, size_t i, float* red, float* green, float* blue)
+{
     // The plain colour's parameter is the float 0.64, for every cell.
     VD t = constant(double(0.64f));
     if (c.quantity != nullptr)
         t = throughFloat(hn::Mul(hn::Sub(loadWide(c.quantity + i), constant(double(c.minimum))),
                                  constant(double(c.scale))));
-    hn::StoreU(hue(throughFloat(hn::Add(t, constant(c.redOffset)))), DF(), a.red.data() + i);
-    hn::StoreU(hue(t), DF(), a.green.data() + i);
-    hn::StoreU(hue(throughFloat(hn::Add(t, constant(c.blueOffset)))), DF(), a.blue.data() + i);
+    hn::StoreU(hue(throughFloat(hn::Add(t, constant(c.redOffset)))), DF(), red + i);
+    hn::StoreU(hue(t), DF(), green + i);
+    hn::StoreU(hue(throughFloat(hn::Add(t, constant(c.blueOffset)))), DF(), blue + i);
 }
 
-// normalFromSlopes, rounded to float.
-HWY_INLINE void storeNormal(VD dX, VD dZ, size_t i, float* nx, float* ny, float* nz)
+// normalFromSlopes, rounded to float; nx, ny and nz are consecutive arrays.
+HWY_INLINE void storeNormal(VD dX, VD dZ, size_t i, float* nx)
 {
     const VD len = hn::Sqrt(hn::Add(hn::Add(hn::Mul(dX, dX), constant(1.0)), hn::Mul(dZ, dZ)));
     const VD r = hn::Div(constant(1.0), len);
     hn::StoreU(narrow(hn::Mul(hn::Neg(dX), r)), DF(), nx + i);
-    hn::StoreU(narrow(r), DF(), ny + i);
-    hn::StoreU(narrow(hn::Mul(hn::Neg(dZ), r)), DF(), nz + i);
+    hn::StoreU(narrow(r), DF(), nx + CELL_COUNT + i);
+    hn::StoreU(narrow(hn::Mul(hn::Neg(dZ), r)), DF(), nx + 2 * CELL_COUNT + i);
 }
 
 // The two normals of cells (x, r), x = i, i + 1, ...: as the upper vertex of strip
 // r - 1 and as the lower vertex of strip r, each where that strip exists.
-HWY_INLINE void normals(const float* h, int r, size_t i, VertexAttributes& a)
+HWY_INLINE void normals(const float* h, int r, size_t i, float* upperX, float* lowerX)
 {
     const VD scale = constant(HEIGHT_SCALE);
     const size_t row = size_t(r) * GRID_SIZE;
@@ -105,13 +109,11 @@ HWY_INLINE void normals(const float* h, int r, size_t i, VertexAttributes& a)
     const VD dX = hn::Sub(here, left);
     if (r > FIRST_STRIP_ROW) {
         const VD belowLeft = hn::Mul(scale, loadWide(h + row - GRID_SIZE + i - 1));
-        storeNormal(dX, hn::Sub(left, belowLeft), row + i, a.upperX.data(), a.upperY.data(),
-                    a.upperZ.data());
+        storeNormal(dX, hn::Sub(left, belowLeft), row + i, upperX);
     }
     if (r <= LAST_STRIP_ROW) {
         const VD above = hn::Mul(scale, loadWide(h + row + GRID_SIZE + i));
-        storeNormal(dX, hn::Sub(above, here), row + i, a.lowerX.data(), a.lowerY.data(),
-                    a.lowerZ.data());
+        storeNormal(dX, hn::Sub(above, here), row + i, lowerX);
     }
 }
 
@@ -126,12 +128,26 @@ HWY_INLINE void forColumns(size_t from, const Body& body)
         body(std::min(x, size_t(GRID_SIZE) - lanes));
 }
 
-void BuildVertexAttributes(const float* h, const ColorInputs& colors, VertexAttributes& a)
+void BuildSurfaceGeometry(const float* h, VertexAttributes& a)
 {
+    float* height = a[VERTEX_HEIGHT];
+    float* upperX = a[UPPER_NORMAL_X];
+    float* lowerX = a[LOWER_NORMAL_X];
     for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
         const size_t row = size_t(r) * GRID_SIZE;
-        forColumns(0, [&](size_t x) { heightsAndColors(h, colors, row + x, a); });
-        forColumns(1, [&](size_t x) { normals(h, r, x, a); });
+        forColumns(0, [&](size_t x) { heights(h, row + x, height); });
+        forColumns(1, [&](size_t x) { normals(h, r, x, upperX, lowerX); });
+    }
+}
+
+void BuildSurfaceColors(const ColorInputs& c, VertexAttributes& a)
+{
+    float* red = a[VERTEX_RED];
+    float* green = a[VERTEX_GREEN];
+    float* blue = a[VERTEX_BLUE];
+    for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
+        const size_t row = size_t(r) * GRID_SIZE;
+        forColumns(0, [&](size_t x) { colors(c, row + x, red, green, blue); });
     }
 }
 
@@ -141,23 +157,31 @@ HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace ripplemoor_vertex {
-HWY_EXPORT(BuildVertexAttributes);
+HWY_EXPORT(BuildSurfaceGeometry);
+HWY_EXPORT(BuildSurfaceColors);
 } // namespace ripplemoor_vertex
 
-void buildVertexAttributesKernel(int64_t target, const float* h, const ColorInputs& colors,
-                                 VertexAttributes& out)
+#if HWY_IDE || ((HWY_TARGETS & (HWY_TARGETS - 1)) == 0)
+#define RIPPLEMOOR_ON_TARGET(FUNC, target) HWY_STATIC_DISPATCH(FUNC)
+#else
+// The entry of the dispatch table for this target, found the way Highway finds
+// its own choice's.
+#define RIPPLEMOOR_ON_TARGET(FUNC, target)                                                             \
+    HWY_DISPATCH_TABLE(FUNC)[hwy::Num0BitsBelowLS1Bit_Nonzero64(uint64_t(                                \
+        (HWY_CHOSEN_TARGET_SHIFT(target) | HWY_CHOSEN_TARGET_MASK_SCALAR) & HWY_CHOSEN_TARGET_MASK_TARGETS))]
+#endif
+
+void buildSurfaceGeometryKernel(int64_t target, const float* h, VertexAttributes& out)
 {
     using namespace ripplemoor_vertex;
-#if HWY_IDE || ((HWY_TARGETS & (HWY_TARGETS - 1)) == 0)
     (void)target;
-    HWY_STATIC_DISPATCH(BuildVertexAttributes)(h, colors, out);
-#else
-    // The entry of the dispatch table for this target, found the way Highway
-    // finds its own choice's.
-    const int64_t mask = (HWY_CHOSEN_TARGET_SHIFT(target) | HWY_CHOSEN_TARGET_MASK_SCALAR) &
-                         HWY_CHOSEN_TARGET_MASK_TARGETS;
-    HWY_DISPATCH_TABLE(BuildVertexAttributes)[hwy::Num0BitsBelowLS1Bit_Nonzero64(uint64_t(mask))](
-        h, colors, out);
-#endif
+    RIPPLEMOOR_ON_TARGET(BuildSurfaceGeometry, target)(h, out);
+}
+
+void buildSurfaceColorsKernel(int64_t target, const ColorInputs& colors, VertexAttributes& out)
+{
+    using namespace ripplemoor_vertex;
+    (void)target;
+    RIPPLEMOOR_ON_TARGET(BuildSurfaceColors, target)(colors, out);
 }
 #endif

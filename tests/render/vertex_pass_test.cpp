@@ -35,40 +35,36 @@ VertexAttributes freshAttributes()
 {
     VertexAttributes a;
     sizeVertexAttributes(a);
-    for (std::vector<float>* array : {&a.height, &a.red, &a.green, &a.blue, &a.upperX, &a.upperY,
-                                      &a.upperZ, &a.lowerX, &a.lowerY, &a.lowerZ})
-        std::fill(array->begin(), array->end(), sentinel());
+    std::fill(a.values.begin(), a.values.end(), sentinel());
     return a;
 }
 
-struct Named {
-    const char* name;
-    const std::vector<float>& values;
-};
+const char* const ARRAY_NAMES[VERTEX_ARRAY_COUNT] = {"height", "red", "green", "blue", "upper normal x",
+                                                     "upper normal y", "upper normal z", "lower normal x",
+                                                     "lower normal y", "lower normal z"};
 
 // Every element of every array, sentinels included; the first few differences named.
 void expectSameBits(const VertexAttributes& got, const VertexAttributes& want, const std::string& state)
 {
-    const Named gotArrays[] = {{"height", got.height}, {"red", got.red}, {"green", got.green},
-                               {"blue", got.blue}, {"upperX", got.upperX}, {"upperY", got.upperY},
-                               {"upperZ", got.upperZ}, {"lowerX", got.lowerX}, {"lowerY", got.lowerY},
-                               {"lowerZ", got.lowerZ}};
-    const Named wantArrays[] = {{"height", want.height}, {"red", want.red}, {"green", want.green},
-                                {"blue", want.blue}, {"upperX", want.upperX}, {"upperY", want.upperY},
-                                {"upperZ", want.upperZ}, {"lowerX", want.lowerX}, {"lowerY", want.lowerY},
-                                {"lowerZ", want.lowerZ}};
+    ASSERT_EQ(got.values.size(), size_t(VERTEX_ARRAY_COUNT) * CELL_COUNT);
+    ASSERT_EQ(want.values.size(), got.values.size());
     int reported = 0;
-    for (size_t k = 0; k < 10; ++k) {
-        const std::vector<float>& g = gotArrays[k].values;
-        const std::vector<float>& w = wantArrays[k].values;
-        ASSERT_EQ(g.size(), size_t(CELL_COUNT));
-        for (size_t cell = 0; cell < g.size(); ++cell) {
+    for (int k = 0; k < VERTEX_ARRAY_COUNT; ++k) {
+        const float* g = got[VertexArray(k)];
+        const float* w = want[VertexArray(k)];
+        for (int cell = 0; cell < CELL_COUNT; ++cell) {
             if (std::memcmp(&g[cell], &w[cell], sizeof(float)) != 0 && reported++ < 5)
-                ADD_FAILURE() << state << ": " << gotArrays[k].name << " of cell (" << cell % GRID_SIZE
-                              << ", " << cell / GRID_SIZE << ") is " << g[cell] << ", portable " << w[cell];
+                ADD_FAILURE() << state << ": " << ARRAY_NAMES[k] << " of cell (" << cell % GRID_SIZE << ", "
+                              << cell / GRID_SIZE << ") is " << g[cell] << ", portable " << w[cell];
         }
     }
     EXPECT_EQ(reported, 0) << state << ": differing elements";
+}
+
+void buildBoth(VertexAttributes& a)
+{
+    buildSurfaceGeometry(a);
+    buildSurfaceColors(a);
 }
 
 // What the strips would be sent, from the chosen path and from the portable one.
@@ -77,9 +73,9 @@ void expectPassesAgree(const std::string& target, const std::string& state)
     VertexAttributes portable = freshAttributes();
     VertexAttributes vector = freshAttributes();
     ASSERT_TRUE(useVertexPath(PORTABLE_VERTEX_PATH));
-    buildVertexAttributes(portable);
+    buildBoth(portable);
     ASSERT_TRUE(useVertexPath(target));
-    buildVertexAttributes(vector);
+    buildBoth(vector);
     useDefaultVertexPath();
     expectSameBits(vector, portable, target + ", " + state);
 }
