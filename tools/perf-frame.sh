@@ -53,8 +53,14 @@ measure() {
     sleep 0.5
     grep -q '^2D drop' "$work/stdout" || { echo "$0: no pointer drop in $program" >&2; exit 1; }
     perf record -q -e "$event" -F 2000 -p "$pid" -o "$work/perf.data" -- sleep "$seconds" 2> /dev/null
-    xdotool key --window "$window" Escape
+    kill -0 "$pid" 2> /dev/null || { echo "$0: $program ended early:"; cat "$work/stdout"; exit 1; } >&2
+    # Esc ends it; the keyboard follows the pointer, which is over the window.
+    xdotool mousemove --window "$window" 320 240 key Escape 2> /dev/null || kill "$pid"
     wait "$pid" || true
+    # Gone from the server too, before the next program's window is looked for.
+    while xdotool search --onlyvisible --name '^Ripplemoor$' > /dev/null 2>&1; do
+        sleep 0.2
+    done
 
     local samples own
     samples=$(perf script -i "$work/perf.data" -F ip 2> /dev/null | wc -l)
@@ -64,8 +70,12 @@ measure() {
     echo "== $program"
     echo "samples: $samples; own code (in ripplemoor itself): ${own:-0%} of the process"
     echo "top own functions (share of all samples):"
-    perf report -i "$work/perf.data" --stdio --no-children --sort sym --dsos ripplemoor -q \
-        --percent-limit 0.05 2> /dev/null | sed 's/\[\.\] //' | head -n 12
+    # perf may list a function more than once (one entry per mapping); summed here.
+    perf report -i "$work/perf.data" --stdio --no-children --sort dso,sym -q 2> /dev/null |
+        awk '$2 == "ripplemoor" { p = $1; sub(/%/, "", p); $1 = $2 = $3 = ""; sub(/^ +/, "");
+                                   share[$0] += p }
+             END { for (f in share) printf "%8.2f%%  %s\n", share[f], f }' |
+        sort -rn | head -n 12
     echo "top shared objects:"
     perf report -i "$work/perf.data" --stdio --no-children --sort dso -q 2> /dev/null | head -n 6
     rm -rf "$work"
