@@ -5,7 +5,9 @@
 # the share of Ripplemoor's own code (the samples in the program itself) and its
 # top functions, symbol names resolved.
 #
-# Usage: tools/perf-frame.sh [--seconds N] BUILD_DIR [BUILD_DIR...]
+# Usage: tools/perf-frame.sh [--seconds N] [--paused] BUILD_DIR [BUILD_DIR...]
+#   --paused: pause (key p) once the drop has spread for half a second, and
+#   sample the paused frames.
 #   Each BUILD_DIR holds a built ripplemoor and skybox.tga (targets ripplemoor,
 #   skybox). Several are measured one after the other in the same run, for a
 #   before-and-after comparison on the same machine.
@@ -14,12 +16,16 @@
 set -euo pipefail
 
 seconds=8
-if [ "${1:-}" = "--seconds" ]; then
-    seconds=$2
-    shift 2
-fi
+paused=
+while [ $# -gt 0 ]; do
+    case $1 in
+    --seconds) seconds=$2; shift 2 ;;
+    --paused) paused=--paused; shift ;;
+    *) break ;;
+    esac
+done
 if [ $# -eq 0 ]; then
-    echo "usage: $0 [--seconds N] BUILD_DIR [BUILD_DIR...]" >&2
+    echo "usage: $0 [--seconds N] [--paused] BUILD_DIR [BUILD_DIR...]" >&2
     exit 2
 fi
 for tool in perf xdotool xvfb-run; do
@@ -28,7 +34,7 @@ done
 
 if [ -z "${PERF_FRAME_DISPLAY_READY:-}" ]; then
     export PERF_FRAME_DISPLAY_READY=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --seconds "$seconds" "$@"
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --seconds "$seconds" $paused "$@"
 fi
 
 event=cpu-clock
@@ -36,7 +42,7 @@ if perf stat -x, -e cycles true 2>&1 | grep -q '^[0-9]'; then
     event=cycles
 fi
 echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) CPUs"
-echo "event: $event$([ "$event" = cpu-clock ] && echo ' (no hardware cycle counter here)'), ${seconds} s per program"
+echo "event: $event$([ "$event" = cpu-clock ] && echo ' (no hardware cycle counter here)'), ${seconds} s per program${paused:+, paused}"
 
 measure() {
     local build program work pid window
@@ -52,6 +58,10 @@ measure() {
     xdotool mousemove --window "$window" 320 240 click 2
     sleep 0.5
     grep -q '^2D drop' "$work/stdout" || { echo "$0: no pointer drop in $program" >&2; exit 1; }
+    if [ -n "$paused" ]; then
+        xdotool key p
+        sleep 0.2
+    fi
     perf record -q -e "$event" -F 2000 -p "$pid" -o "$work/perf.data" -- sleep "$seconds" 2> /dev/null
     kill -0 "$pid" 2> /dev/null || { echo "$0: $program ended early:"; cat "$work/stdout"; exit 1; } >&2
     # Esc ends it; the keyboard follows the pointer, which is over the window.
