@@ -41,7 +41,7 @@ event=cpu-clock
 if perf stat -x, -e cycles true 2>&1 | grep -q '^[0-9]'; then
     event=cycles
 fi
-echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) CPUs"
+echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) CPUs, load average $(cut -d" " -f1-3 /proc/loadavg)"
 echo "event: $event$([ "$event" = cpu-clock ] && echo ' (no hardware cycle counter here)'), ${seconds} s per program${paused:+, paused}"
 
 measure() {
