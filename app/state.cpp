@@ -19,6 +19,7 @@ Field heightAccel;
 Field speedSq;
 Field flowDirection;
 Field energyProduct;
+uint64_t fieldsRevision = 0;
 
 int64_t perfFrequency = 0;
 int64_t perfLast = 0;
@@ -69,6 +70,7 @@ void resetFields()
                      &scratch, &v, &u})
         std::fill(f->begin(), f->end(), 0.0f);
     std::fill(h.begin(), h.end(), 1.0f);
+    noteFieldsChanged();
 }
 
 void resetRanges()

@@ -55,6 +55,12 @@ extern float speedSqMax, speedSqMin, speedSqScale;
 extern float flowDirectionMax, flowDirectionMin, flowDirectionScale;
 extern float energyProductMax, energyProductMin, energyProductScale;
 
+// Counts the changes to the fields' contents: every step, drop and reset adds
+// one. What is built from the fields and kept between frames (the surface's
+// vertex attributes) is rebuilt when it moves.
+extern uint64_t fieldsRevision;
+inline void noteFieldsChanged() { ++fieldsRevision; }
+
 // Grows every field to CELL_COUNT elements (new elements 0), in creation order.
 void sizeFields();
 

@@ -1,14 +1,20 @@
-// Cost of one frame's water surface: building the strips on the CPU (positions,
-// normals, colours) against handing the same vertices to the GL.
+// Cost of one frame's water surface: building its vertex attributes on the CPU
+// (positions, normals, colours), one vertex at a time as the strips were once
+// built and in one pass on every path this processor offers, against handing
+// the vertices to the GL; and a paused frame, which only sends what was kept.
 //
 // Usage: frame-bench [frames]   (needs DISPLAY; run under Xvfb for Mesa)
 
 #include <GL/glu.h>
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
 
 #include "app/fixed_gl_state.h"
 #include "app/reshape.h"
@@ -16,7 +22,9 @@
 #include "render/display.h"
 #include "render/surface.h"
 #include "render/text.h"
+#include "render/vertex_attributes.h"
 #include "render/vertex_color.h"
+#include "render/vertex_path.h"
 #include "sim/drops.h"
 #include "sim/step.h"
 
@@ -62,9 +70,10 @@ void makeWaves()
     colorMode = 1;
 }
 
-// The loops of drawSurface with every GL call replaced by a sum of what it
-// would have been given, so nothing can be optimised away.
-double buildWithoutGl()
+// The per-vertex strip loops the surface was drawn with before its attributes
+// were kept, with every GL call replaced by a sum of what it would have been
+// given, so nothing can be optimised away.
+double buildPerVertexWithoutGl()
 {
     double sum = 0.0;
     for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y) {
@@ -86,6 +95,15 @@ double buildWithoutGl()
     return sum;
 }
 
+// CPU time of the calling thread: what building a frame costs the program's own
+// thread, less sensitive than the wall clock to other processes on the machine.
+double threadCpuMilliseconds()
+{
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
 double millisecondsPerFrame(Clock::time_point start, int frames)
 {
     const std::chrono::duration<double, std::milli> spent = Clock::now() - start;
@@ -102,22 +120,58 @@ void applyFrameView()
     glColorMaterial(GL_FRONT, GL_DIFFUSE);
 }
 
-double timeSurface(int frames, bool rasterize)
+// Per-vertex drawing as it was: the same calls, computed between them.
+void drawSurfacePerVertex()
+{
+    for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y) {
+        glBegin(GL_TRIANGLE_STRIP);
+        for (int r : {y + 1, y}) {
+            setVertexColor(unsigned(cellIndex(0, r)));
+            glVertex3f(0.0f, float(scaledHeight(0, r)), float(r));
+        }
+        for (int x = 1; x < GRID_SIZE; ++x) {
+            setVertexColor(unsigned(cellIndex(x, y + 1)));
+            const SurfaceNormal na = upperNormal(x, y);
+            glNormal3f(float(na.x), float(na.y), float(na.z));
+            glVertex3f(float(x), float(scaledHeight(x, y + 1)), float(y + 1));
+            setVertexColor(unsigned(cellIndex(x, y)));
+            const SurfaceNormal nb = lowerNormal(x, y);
+            glNormal3f(float(nb.x), float(nb.y), float(nb.z));
+            glVertex3f(float(x), float(scaledHeight(x, y)), float(y));
+        }
+        glEnd();
+    }
+}
+
+// The surface as a running frame draws it: the fields changed, so it rebuilds.
+void drawSurfaceRebuilt()
+{
+    noteFieldsChanged();
+    drawSurface();
+}
+
+struct FrameCost {
+    double wall;      // ms a frame
+    double threadCpu; // ms a frame on the calling thread
+};
+
+FrameCost timeSurface(void (*draw)(), int frames, bool rasterize)
 {
     glCullFace(rasterize ? GL_BACK : GL_FRONT_AND_BACK);
     applyFrameView();
-    drawSurface(); // warm-up
+    draw(); // warm-up
     glFinish();
+    const double cpu = threadCpuMilliseconds();
     const Clock::time_point start = Clock::now();
     for (int i = 0; i < frames; ++i) {
         applyFrameView();
-        drawSurface();
+        draw();
         glFinish();
     }
-    const double ms = millisecondsPerFrame(start, frames);
+    const FrameCost cost{millisecondsPerFrame(start, frames), (threadCpuMilliseconds() - cpu) / frames};
     glDisable(GL_COLOR_MATERIAL);
     glCullFace(GL_BACK);
-    return ms;
+    return cost;
 }
 
 double timeDisplay(int frames)
@@ -132,6 +186,30 @@ double timeDisplay(int frames)
     return millisecondsPerFrame(start, frames);
 }
 
+// Both passes: what a running frame in a mode with a field rebuilds.
+double timeAttributePasses(VertexAttributes& a, int frames)
+{
+    buildSurfaceGeometry(a);
+    buildSurfaceColors(a);
+    const double start = threadCpuMilliseconds();
+    for (int i = 0; i < frames; ++i) {
+        buildSurfaceGeometry(a);
+        buildSurfaceColors(a);
+    }
+    return (threadCpuMilliseconds() - start) / frames;
+}
+
+double timePerVertexBuild(int frames)
+{
+    volatile double sink = buildPerVertexWithoutGl();
+    const double start = threadCpuMilliseconds();
+    for (int i = 0; i < frames; ++i)
+        sink = sink + buildPerVertexWithoutGl();
+    return (threadCpuMilliseconds() - start) / frames;
+}
+
+constexpr int ROUNDS = 3; // every figure is the best of this many, taken in turn
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -145,22 +223,52 @@ int main(int argc, char** argv)
     setFixedState();
     makeWaves();
 
-    volatile double sink = buildWithoutGl();
-    Clock::time_point start = Clock::now();
-    const int cpuFrames = frames * 10;
-    for (int i = 0; i < cpuFrames; ++i)
-        sink = sink + buildWithoutGl();
-    const double cpu = millisecondsPerFrame(start, cpuFrames);
-
-    const double culled = timeSurface(frames, false);
-    const double drawn = timeSurface(frames, true);
-    const double whole = timeDisplay(frames);
-
     std::printf("GL: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-    std::printf("strips built without GL (normals, colours):  %8.3f ms/frame\n", cpu);
-    std::printf("drawSurface, every triangle culled:          %8.3f ms/frame\n", culled);
-    std::printf("drawSurface, drawn as in a frame:            %8.3f ms/frame\n", drawn);
-    std::printf("display (no sky box), swap included:         %8.3f ms/frame\n", whole);
-    std::printf("CPU share of the surface: %.1f%% of the drawn cost\n", 100.0 * cpu / drawn);
+    const int cpuFrames = frames * 10;
+    const std::vector<std::string>& names = vertexPathNames();
+    VertexAttributes a;
+    sizeVertexAttributes(a);
+    double perVertex = 1e30;
+    std::vector<double> passes(names.size(), 1e30);
+    for (int round = 0; round < ROUNDS; ++round) {
+        perVertex = std::min(perVertex, timePerVertexBuild(cpuFrames));
+        for (size_t k = 0; k < names.size(); ++k) {
+            useVertexPath(names[k]);
+            passes[k] = std::min(passes[k], timeAttributePasses(a, cpuFrames));
+        }
+    }
+    useDefaultVertexPath();
+    std::printf("building one frame's vertex attributes, no GL (ms/frame, thread CPU time, best of %d):\n",
+                ROUNDS);
+    std::printf("  %-28s %8.3f\n", "per vertex (before)", perVertex);
+    for (size_t k = 0; k < names.size(); ++k)
+        std::printf("  %-28s %8.3f   %5.1fx%s\n", (names[k] + " pass").c_str(), passes[k], perVertex / passes[k],
+                    k == 0 ? "   (default)" : "");
+
+    const struct {
+        const char* name;
+        void (*draw)();
+    } ways[] = {
+        {"per vertex (before)", drawSurfacePerVertex},
+        {"running frame: rebuilt, sent", drawSurfaceRebuilt},
+        {"paused frame: kept, sent", drawSurface},
+    };
+    FrameCost culled[3], drawn[3];
+    for (int round = 0; round < ROUNDS; ++round) {
+        for (int k = 0; k < 3; ++k) {
+            const FrameCost c = timeSurface(ways[k].draw, frames, false);
+            const FrameCost d = timeSurface(ways[k].draw, frames, true);
+            if (round == 0 || c.threadCpu < culled[k].threadCpu)
+                culled[k] = c;
+            if (round == 0 || d.wall < drawn[k].wall)
+                drawn[k] = d;
+        }
+    }
+    std::printf("drawSurface (ms/frame, best of %d)   culled: thread CPU   drawn: wall\n", ROUNDS);
+    for (int k = 0; k < 3; ++k)
+        std::printf("  %-32s %14.3f %13.3f\n", ways[k].name, culled[k].threadCpu, drawn[k].wall);
+    paused = true;
+    const double pausedDisplay = timeDisplay(frames);
+    std::printf("display, paused (no sky box), swap included: %8.3f ms/frame\n", pausedDisplay);
     return 0;
 }

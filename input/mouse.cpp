@@ -14,6 +14,7 @@ void mouse(int button, int state, int x, int y)
         zoomDrag = true;
     } else if (button == GLUT_MIDDLE_BUTTON && state == GLUT_DOWN) {
         dropAtPointer(x, y);
+        noteFieldsChanged();
     }
 }
 

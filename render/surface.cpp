@@ -2,9 +2,11 @@
 
 #include <GL/gl.h>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "app/state.h"
-#include "render/vertex_color.h"
+#include "render/vertex_attributes.h"
 
 double scaledHeight(int x, int r)
 {
@@ -35,31 +37,94 @@ SurfaceNormal lowerNormal(int x, int y)
 
 namespace {
 
-void sendVertex(int x, int r)
+// Everything the colours are formed from besides the fields' contents, which
+// fieldsRevision stands for (and matters only where the mode reads a field).
+// Compared bit for bit: a NaN scale is a value like any other.
+struct ColorKey {
+    uint64_t revision;
+    int64_t mode;
+    double offsets[2];
+    float minimum, scale;
+};
+static_assert(sizeof(ColorKey) == 40, "no padding bits in the comparison");
+
+ColorKey currentColorKey()
 {
-    setVertexColor(unsigned(cellIndex(x, r)));
-    glVertex3f(float(x), float(scaledHeight(x, r)), float(r));
+    const ColorInputs c = currentColorInputs();
+    ColorKey key;
+    key.revision = c.quantity != nullptr ? fieldsRevision : 0;
+    key.mode = colorMode;
+    key.offsets[0] = c.redOffset;
+    key.offsets[1] = c.blueOffset;
+    key.minimum = c.minimum;
+    key.scale = c.scale;
+    return key;
 }
 
-void sendNormal(const SurfaceNormal& n)
+struct SurfaceCache {
+    VertexAttributes attributes;
+    bool sized = false;
+    bool geometryBuilt = false, colorsBuilt = false;
+    uint64_t geometryRevision = 0;
+    ColorKey colorKey{};
+    SurfaceRebuilds rebuilds;
+};
+
+SurfaceCache& cache()
 {
-    glNormal3f(float(n.x), float(n.y), float(n.z));
+    static SurfaceCache c;
+    return c;
 }
 
-void drawStrip(int y)
+const VertexAttributes& currentAttributes()
+{
+    SurfaceCache& c = cache();
+    if (!c.sized) {
+        sizeVertexAttributes(c.attributes);
+        c.sized = true;
+    }
+    if (!c.geometryBuilt || c.geometryRevision != fieldsRevision) {
+        buildSurfaceGeometry(c.attributes);
+        c.geometryRevision = fieldsRevision;
+        c.geometryBuilt = true;
+        ++c.rebuilds.geometry;
+    }
+    const ColorKey key = currentColorKey();
+    if (!c.colorsBuilt || std::memcmp(&key, &c.colorKey, sizeof key) != 0) {
+        buildSurfaceColors(c.attributes);
+        c.colorKey = key;
+        c.colorsBuilt = true;
+        ++c.rebuilds.colors;
+    }
+    return c.attributes;
+}
+
+enum class VertexNormal { none, upper, lower };
+
+// The one way a vertex is sent: its colour, its normal if it has one, its position.
+// Every array is reached from one pointer, so nothing needs reloading between the
+// GL calls.
+inline void sendVertex(const float* values, int x, int r, VertexNormal normal)
+{
+    const size_t cell = size_t(cellIndex(x, r));
+    const auto at = [&](VertexArray k) { return values[size_t(k) * CELL_COUNT + cell]; };
+    glColor3f(at(VERTEX_RED), at(VERTEX_GREEN), at(VERTEX_BLUE));
+    if (normal == VertexNormal::upper)
+        glNormal3f(at(UPPER_NORMAL_X), at(UPPER_NORMAL_Y), at(UPPER_NORMAL_Z));
+    else if (normal == VertexNormal::lower)
+        glNormal3f(at(LOWER_NORMAL_X), at(LOWER_NORMAL_Y), at(LOWER_NORMAL_Z));
+    glVertex3f(float(x), at(VERTEX_HEIGHT), float(r));
+}
+
+void drawStrip(const float* values, int y)
 {
     glBegin(GL_TRIANGLE_STRIP);
     // The opening pair completes no triangle, so it carries no normal of its own.
-    sendVertex(0, y + 1);
-    sendVertex(0, y);
+    sendVertex(values, 0, y + 1, VertexNormal::none);
+    sendVertex(values, 0, y, VertexNormal::none);
     for (int x = 1; x < GRID_SIZE; ++x) {
-        setVertexColor(unsigned(cellIndex(x, y + 1)));
-        sendNormal(upperNormal(x, y));
-        glVertex3f(float(x), float(scaledHeight(x, y + 1)), float(y + 1));
-
-        setVertexColor(unsigned(cellIndex(x, y)));
-        sendNormal(lowerNormal(x, y));
-        glVertex3f(float(x), float(scaledHeight(x, y)), float(y));
+        sendVertex(values, x, y + 1, VertexNormal::upper);
+        sendVertex(values, x, y, VertexNormal::lower);
     }
     glEnd();
 }
@@ -68,6 +133,9 @@ void drawStrip(int y)
 
 void drawSurface()
 {
+    const float* values = currentAttributes().values.data();
     for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y)
-        drawStrip(y);
+        drawStrip(values, y);
 }
+
+SurfaceRebuilds surfaceRebuilds() { return cache().rebuilds; }

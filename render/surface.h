@@ -1,6 +1,8 @@
 #pragma once
 
-// The water surface: 158 lit triangle strips built from h on every frame.
+// The water surface: 158 lit triangle strips built from h. The per-vertex values
+// are kept from one frame to the next and rebuilt only when what they are formed
+// from changed.
 
 constexpr int FIRST_STRIP_ROW = 1;   // row 0 is never drawn
 constexpr int LAST_STRIP_ROW = 158;  // strip y joins rows y and y + 1
@@ -22,5 +24,16 @@ SurfaceNormal upperNormal(int x, int y);
 // Normal sent with the lower vertex (x, y) of strip y, for x >= 1.
 SurfaceNormal lowerNormal(int x, int y);
 
-// Sends the strips in immediate mode with per-vertex colours and normals.
+// Sends the strips in immediate mode with per-vertex colours and normals from
+// the vertex attributes kept from the last frame. First rebuilds the heights and
+// normals if fieldsRevision moved, and the colours if the colour mode, the
+// offsets, the mode's minimum or scale or (where the mode reads a field)
+// fieldsRevision changed.
 void drawSurface();
+
+// How often drawSurface has rebuilt each part of the vertex attributes.
+struct SurfaceRebuilds {
+    long geometry = 0;
+    long colors = 0;
+};
+SurfaceRebuilds surfaceRebuilds();

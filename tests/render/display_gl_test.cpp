@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "app/fixed_gl_state.h"
+#include "app/idle.h"
 #include "app/reshape.h"
 #include "app/state.h"
 #include "background/background.h"
 #include "look_at.h"
 #include "render/display.h"
+#include "render/surface.h"
 #include "render/text.h"
 #include "support/gl_test_context.h"
 
@@ -236,15 +238,32 @@ TEST(Display, AllocatesNothingPerFrame)
 {
     startLikeMain();
     colorMode = 1;
-    // llvmpipe compiles its shaders with LLVM (C++) in the first frames.
+    // llvmpipe compiles its shaders with LLVM (C++) in the first frames; the
+    // solver's choice of target is made on its first step.
     for (int i = 0; i < 3; ++i)
         display();
+    idle();
+    display();
     const long before = allocations;
+    const SurfaceRebuilds rebuilds = surfaceRebuilds();
     for (int i = 0; i < 8; ++i) {
         perfDelta = (i == 2) ? 0 : perfFrequency / (30 + i); // widest overlay text too
         display();
     }
     EXPECT_EQ(allocations, before);
+    // Nothing changed: the kept attributes are sent.
+    EXPECT_EQ(surfaceRebuilds().geometry, rebuilds.geometry);
+    EXPECT_EQ(surfaceRebuilds().colors, rebuilds.colors);
+
+    // Frames that rebuild the surface's attributes (a step, a mode) reuse its arrays.
+    for (int i = 0; i < 4; ++i) {
+        idle();
+        colorMode = 1 + i;
+        display();
+    }
+    EXPECT_EQ(allocations, before);
+    EXPECT_EQ(surfaceRebuilds().geometry, rebuilds.geometry + 4);
+    EXPECT_EQ(surfaceRebuilds().colors, rebuilds.colors + 4);
     colorMode = 0;
 }
 

@@ -215,6 +215,7 @@ TEST(SurfaceGeometry, HeightsAndColoursFollowTheirOwnCell)
     hScale = 4.0f; // h = 1.25 -> t = 1: red; h = 1 -> t = 0: red as well
     h[unsigned(cellIndex(30, 70))] = 1.25f;
     h[unsigned(cellIndex(31, 70))] = float(1.0 + 1.0 / 12.0); // t = 1/3: green
+    noteFieldsChanged(); // written directly, not by a step, drop or reset
 
     const std::vector<Triangle> triangles = captureSurface();
     ASSERT_EQ(triangles.size(), size_t(STRIPS * TRIANGLES_PER_STRIP));
@@ -273,6 +274,7 @@ TEST(SurfaceNormals, OneRaisedVertexIsLitFromItsSlope)
     startAtRest();
     const int x = 40, y = 60; // raised: (x, y + 1), the upper vertex of strip y
     h[unsigned(cellIndex(x, y + 1))] = 1.25f;
+    noteFieldsChanged(); // written directly, not by a step, drop or reset
     const float steep = float(25.0 / std::sqrt(626.0)); // 0.99920
     const float flat = float(1.0 / std::sqrt(626.0));   // 0.03997
 
@@ -298,6 +300,7 @@ TEST(SurfaceNormals, LastNormalAndColourOfTheFrameAreTheLastLowerVertex)
 {
     startAtRest();
     h[unsigned(cellIndex(159, 159))] = 1.25f;
+    noteFieldsChanged(); // written directly, not by a step, drop or reset
     drawSurface();
     GLfloat n[4];
     glGetFloatv(GL_CURRENT_NORMAL, n);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// What the surface strips send for each vertex, worked out for the whole grid in
+// one pass before the strips are sent: ten arrays of one float per cell, element
+// x + 160 * r of each belonging to cell (x, r). The values are exactly the floats
+// the GL receives.
+enum VertexArray : int {
+    VERTEX_HEIGHT, // Y of the vertex: 100 * h, rounded once
+    VERTEX_RED,
+    VERTEX_GREEN,
+    VERTEX_BLUE,
+    UPPER_NORMAL_X, // normal of the vertex as the upper vertex of strip r - 1
+    UPPER_NORMAL_Y,
+    UPPER_NORMAL_Z,
+    LOWER_NORMAL_X, // and as the lower vertex of strip r
+    LOWER_NORMAL_Y,
+    LOWER_NORMAL_Z,
+    VERTEX_ARRAY_COUNT
+};
+
+// The arrays lie one after another in one block, so the strip loop reaches every
+// one of them from a single pointer.
+struct VertexAttributes {
+    std::vector<float> values;
+
+    float* operator[](VertexArray k);
+    const float* operator[](VertexArray k) const;
+};
+
+// What the colours are formed from: the current mode's field (null for the plain
+// colour), its minimum and scale, and the red and blue offsets.
+struct ColorInputs {
+    const float* quantity;
+    float minimum;
+    float scale;
+    double redOffset;
+    double blueOffset;
+};
+
+// Read from colorMode, colorOffsets and the range variables.
+ColorInputs currentColorInputs();
+
+// Sized once; the only allocation the surface ever makes.
+void sizeVertexAttributes(VertexAttributes& a);
+
+// The reference passes: the per-vertex functions of surface and vertex_color, one
+// cell at a time. Heights and colours for rows 1 to 159; normals for columns 1 to
+// 159 where their strip exists.
+void buildSurfaceGeometryPortable(VertexAttributes& a);
+void buildSurfaceColorsPortable(VertexAttributes& a);
+
+// The passes the active choice (vertex_path.h) names: the portable ones or the
+// vector kernel on one target. Same bits either way. The geometry (heights and
+// normals) depends on h alone; the colours on the mode, its field and range and
+// the offsets.
+void buildSurfaceGeometry(VertexAttributes& a);
+void buildSurfaceColors(VertexAttributes& a);

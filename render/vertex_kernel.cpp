@@ -1,0 +1,187 @@
+// The surface's vertex attributes in vector passes over the grid: heights and
+// normals in one, colours in the other, written once with Highway and compiled for every
+// instruction set it targets.
+//
+// Each lane does what the per-vertex functions do for its cell, in the same
+// order, in double where they compute in double and rounding to float where they
+// round; only the order in which cells are visited differs, and no cell depends
+// on another's result. Non-finite colour parameters (a mode switched to while
+// paused) take the same branches as there: every comparison with NaN is false.
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "render/vertex_kernel.cpp"
+#include <hwy/foreach_target.h> // IWYU pragma: keep
+#include <hwy/highway.h>
+
+#include <algorithm>
+
+#include "app/state.h"
+#include "render/surface.h"
+#include "render/vertex_attributes.h"
+#include "render/vertex_kernel.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace ripplemoor_vertex {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+// Doubles for the arithmetic, and floats with as many lanes for loads and stores.
+using DD = hn::ScalableTag<double>;
+using DF = hn::Rebind<float, DD>;
+using VD = hn::Vec<DD>;
+using VF = hn::Vec<DF>;
+
+constexpr size_t MAX_LANES = 64; // above any target's lane count for doubles
+
+HWY_INLINE VD wide(VF f) { return hn::PromoteTo(DD(), f); }
+HWY_INLINE VD loadWide(const float* p) { return wide(hn::LoadU(DF(), p)); }
+HWY_INLINE VD constant(double c) { return hn::Set(DD(), c); }
+
+// Rounds to float the IEEE way: an overflow gives infinity. The emulated targets'
+// DemoteTo saturates at the largest float instead, so they convert lane by lane.
+HWY_INLINE VF narrow(VD d)
+{
+#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
+    double in[MAX_LANES];
+    float out[MAX_LANES];
+    hn::StoreU(d, DD(), in);
+    for (size_t k = 0; k < hn::Lanes(DD()); ++k)
+        out[k] = float(in[k]);
+    return hn::LoadU(DF(), out);
+#else
+    return hn::DemoteTo(DF(), d);
+#endif
+}
+
+// A double rounded to float and back: what storing it in a float variable does.
+HWY_INLINE VD throughFloat(VD d) { return wide(narrow(d)); }
+
+// hueChannel on lanes that hold floats.
+HWY_INLINE VF hue(VD t)
+{
+    const VD one = constant(1.0);
+    t = hn::IfThenElse(hn::Gt(t, one), throughFloat(hn::Sub(t, one)), t);
+    t = hn::IfThenElse(hn::Lt(t, hn::Zero(DD())), throughFloat(hn::Add(t, one)), t);
+    const VD rising = hn::Mul(constant(6.0), t);
+    const VD falling = hn::Sub(one, hn::Mul(hn::Sub(t, constant(0.5)), constant(6.0)));
+    const VD lower = hn::IfThenElse(hn::Lt(t, constant(1.0 / 6.0)), rising, one);
+    const VD upper = hn::IfThenElse(hn::Lt(t, constant(2.0 / 3.0)), falling, hn::Zero(DD()));
+    return narrow(hn::IfThenElse(hn::Lt(t, constant(0.5)), lower, upper));
+}
+
+// Heights of cells i, i + 1, ...
+HWY_INLINE void heights(const float* h, size_t i, float* height)
+{
+    hn::StoreU(narrow(hn::Mul(constant(HEIGHT_SCALE), loadWide(h + i))), DF(), height + i);
+}
+
+// Colours of cells i, i + 1, ...
+HWY_INLINE void colors(const ColorInputs& c, size_t i, float* red, float* green, float* blue)
+{
+    // The plain colour's parameter is the float 0.64, for every cell.
+    VD t = constant(double(0.64f));
+    if (c.quantity != nullptr)
+        t = throughFloat(hn::Mul(hn::Sub(loadWide(c.quantity + i), constant(double(c.minimum))),
+                                 constant(double(c.scale))));
+    hn::StoreU(hue(throughFloat(hn::Add(t, constant(c.redOffset)))), DF(), red + i);
+    hn::StoreU(hue(t), DF(), green + i);
+    hn::StoreU(hue(throughFloat(hn::Add(t, constant(c.blueOffset)))), DF(), blue + i);
+}
+
+// normalFromSlopes, rounded to float; nx, ny and nz are consecutive arrays.
+HWY_INLINE void storeNormal(VD dX, VD dZ, size_t i, float* nx)
+{
+    const VD len = hn::Sqrt(hn::Add(hn::Add(hn::Mul(dX, dX), constant(1.0)), hn::Mul(dZ, dZ)));
+    const VD r = hn::Div(constant(1.0), len);
+    hn::StoreU(narrow(hn::Mul(hn::Neg(dX), r)), DF(), nx + i);
+    hn::StoreU(narrow(r), DF(), nx + CELL_COUNT + i);
+    hn::StoreU(narrow(hn::Mul(hn::Neg(dZ), r)), DF(), nx + 2 * CELL_COUNT + i);
+}
+
+// The two normals of cells (x, r), x = i, i + 1, ...: as the upper vertex of strip
+// r - 1 and as the lower vertex of strip r, each where that strip exists.
+HWY_INLINE void normals(const float* h, int r, size_t i, float* upperX, float* lowerX)
+{
+    const VD scale = constant(HEIGHT_SCALE);
+    const size_t row = size_t(r) * GRID_SIZE;
+    const VD here = hn::Mul(scale, loadWide(h + row + i));
+    const VD left = hn::Mul(scale, loadWide(h + row + i - 1));
+    const VD dX = hn::Sub(here, left);
+    if (r > FIRST_STRIP_ROW) {
+        const VD belowLeft = hn::Mul(scale, loadWide(h + row - GRID_SIZE + i - 1));
+        storeNormal(dX, hn::Sub(left, belowLeft), row + i, upperX);
+    }
+    if (r <= LAST_STRIP_ROW) {
+        const VD above = hn::Mul(scale, loadWide(h + row + GRID_SIZE + i));
+        storeNormal(dX, hn::Sub(above, here), row + i, lowerX);
+    }
+}
+
+// Runs body(i) over columns from..159 a vector at a time. The last vector ends at
+// column 159 and may overlap the one before: those lanes are written twice with
+// the same values.
+template <class Body>
+HWY_INLINE void forColumns(size_t from, const Body& body)
+{
+    const size_t lanes = hn::Lanes(DD());
+    for (size_t x = from; x < size_t(GRID_SIZE); x += lanes)
+        body(std::min(x, size_t(GRID_SIZE) - lanes));
+}
+
+void BuildSurfaceGeometry(const float* h, VertexAttributes& a)
+{
+    float* height = a[VERTEX_HEIGHT];
+    float* upperX = a[UPPER_NORMAL_X];
+    float* lowerX = a[LOWER_NORMAL_X];
+    for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
+        const size_t row = size_t(r) * GRID_SIZE;
+        forColumns(0, [&](size_t x) { heights(h, row + x, height); });
+        forColumns(1, [&](size_t x) { normals(h, r, x, upperX, lowerX); });
+    }
+}
+
+void BuildSurfaceColors(const ColorInputs& c, VertexAttributes& a)
+{
+    float* red = a[VERTEX_RED];
+    float* green = a[VERTEX_GREEN];
+    float* blue = a[VERTEX_BLUE];
+    for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
+        const size_t row = size_t(r) * GRID_SIZE;
+        forColumns(0, [&](size_t x) { colors(c, row + x, red, green, blue); });
+    }
+}
+
+} // namespace HWY_NAMESPACE
+} // namespace ripplemoor_vertex
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace ripplemoor_vertex {
+HWY_EXPORT(BuildSurfaceGeometry);
+HWY_EXPORT(BuildSurfaceColors);
+} // namespace ripplemoor_vertex
+
+#if HWY_IDE || ((HWY_TARGETS & (HWY_TARGETS - 1)) == 0)
+#define RIPPLEMOOR_ON_TARGET(FUNC, target) HWY_STATIC_DISPATCH(FUNC)
+#else
+// The entry of the dispatch table for this target, found the way Highway finds
+// its own choice's.
+#define RIPPLEMOOR_ON_TARGET(FUNC, target)                                                             \
+    HWY_DISPATCH_TABLE(FUNC)[hwy::Num0BitsBelowLS1Bit_Nonzero64(uint64_t(                                \
+        (HWY_CHOSEN_TARGET_SHIFT(target) | HWY_CHOSEN_TARGET_MASK_SCALAR) & HWY_CHOSEN_TARGET_MASK_TARGETS))]
+#endif
+
+void buildSurfaceGeometryKernel(int64_t target, const float* h, VertexAttributes& out)
+{
+    using namespace ripplemoor_vertex;
+    (void)target;
+    RIPPLEMOOR_ON_TARGET(BuildSurfaceGeometry, target)(h, out);
+}
+
+void buildSurfaceColorsKernel(int64_t target, const ColorInputs& colors, VertexAttributes& out)
+{
+    using namespace ripplemoor_vertex;
+    (void)target;
+    RIPPLEMOOR_ON_TARGET(BuildSurfaceColors, target)(colors, out);
+}
+#endif

@@ -1,0 +1,141 @@
+// The surface's vertex attributes are kept between frames: rebuilt exactly when
+// something they are formed from changed, and the frame after shows the change.
+// Rebuilds are counted, not timed.
+
+#include <gtest/gtest.h>
+
+#include <GL/glut.h>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/fixed_gl_state.h"
+#include "app/idle.h"
+#include "app/reshape.h"
+#include "app/state.h"
+#include "input/keyboard.h"
+#include "input/mouse.h"
+#include "render/display.h"
+#include "render/surface.h"
+#include "support/gl_call_log.h"
+#include "support/gl_test_context.h"
+#include "per_vertex_surface.h"
+
+namespace {
+
+void press(char key) { keyboard(static_cast<unsigned char>(key), 0, 0); }
+
+void startWaves()
+{
+    ensureGlContext(640, 480);
+    reshape(640, 480);
+    setFixedGlState();
+    camera = Camera();
+    lastMouseX = lastMouseY = 0;
+    paused = false;
+    zoomDrag = false;
+    sizeFields();
+    resetFields();
+    resetRanges();
+    press('c');
+    press('1');
+    std::srand(99);
+    mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 300, 250);
+    for (int i = 0; i < 5; ++i)
+        idle();
+}
+
+// Draws a frame's surface and checks it against the per-vertex drawing of the
+// fields as they are now; returns its calls.
+std::vector<GlCall> drawAndCheck(const std::string& after)
+{
+    const std::vector<GlCall> drawn = loggedCalls(drawSurface);
+    expectSameCalls(drawn, loggedCalls(drawSurfacePerVertex), after);
+    return drawn;
+}
+
+void expectNoRebuild(const SurfaceRebuilds& before)
+{
+    EXPECT_EQ(surfaceRebuilds().geometry, before.geometry);
+    EXPECT_EQ(surfaceRebuilds().colors, before.colors);
+}
+
+} // namespace
+
+TEST(SurfaceCache, EachChangeRebuildsOnceAndTheNextFrameShowsIt)
+{
+    startWaves();
+    std::vector<GlCall> shown = drawAndCheck("start");
+
+    // What each event must rebuild: the geometry (heights and normals) when the
+    // water moved, the colours when their mode, tones or range changed, or the
+    // water they are read from moved. The plain colour reads no field.
+    struct Event {
+        const char* name;
+        void (*happen)();
+        int geometry, colors;
+    } events[] = {
+        {"step", [] { idle(); }, 1, 1},
+        {"pointer drop", [] { mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 100, 400); }, 1, 1},
+        {"random drop", [] { press('d'); }, 1, 1},
+        {"mode 3", [] { press('3'); }, 0, 1},
+        {"step in mode 3", [] { idle(); }, 1, 1},
+        {"grey", [] { press('b'); }, 0, 1},
+        {"colour", [] { press('c'); }, 0, 1},
+        {"mode 0", [] { press('0'); }, 0, 1},
+        {"step in mode 0", [] { idle(); }, 1, 0},
+        {"reset", [] { press('r'); }, 1, 0},
+        {"paused drop", [] { press('p'); press('d'); }, 1, 0},
+        {"paused mode 2", [] { press('2'); }, 0, 1},
+        {"paused reset", [] { press('r'); }, 1, 1},
+    };
+    for (const Event& e : events) {
+        const SurfaceRebuilds before = surfaceRebuilds();
+        e.happen();
+        const std::vector<GlCall> now = drawAndCheck(e.name);
+        EXPECT_EQ(surfaceRebuilds().geometry, before.geometry + e.geometry) << e.name;
+        EXPECT_EQ(surfaceRebuilds().colors, before.colors + e.colors) << e.name;
+        EXPECT_FALSE(now == shown) << e.name << " left the frame as it was";
+        shown = now;
+        // Until the next change, frames reuse what was built.
+        drawAndCheck(std::string("again after ") + e.name);
+        EXPECT_EQ(surfaceRebuilds().geometry, before.geometry + e.geometry) << e.name;
+        EXPECT_EQ(surfaceRebuilds().colors, before.colors + e.colors) << e.name;
+    }
+    press('p');
+    press('0');
+}
+
+TEST(SurfaceCache, NothingThatLeavesTheWaterAloneRebuilds)
+{
+    startWaves();
+    drawAndCheck("start");
+    const SurfaceRebuilds before = surfaceRebuilds();
+
+    press('p');
+    for (int i = 0; i < 3; ++i) {
+        idle(); // paused: no step
+        motion(120 + 9 * i, 200 - 7 * i); // orbit
+        display();
+    }
+    mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 0, 0); // zoom
+    motion(140, 260);
+    mouse(GLUT_RIGHT_BUTTON, GLUT_UP, 0, 0);
+    press('f');
+    display();
+    press('s');
+    press('1'); // the mode already shown
+    press('c'); // the colours already shown
+    reshape(500, 400);
+    display();
+    expectNoRebuild(before);
+    drawAndCheck("after the orbit");
+    expectNoRebuild(before);
+
+    // A key the drawing does not know is ignored; unpausing alone changes nothing either.
+    press('x');
+    press('p');
+    display();
+    expectNoRebuild(before);
+    reshape(640, 480);
+}

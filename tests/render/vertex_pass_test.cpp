@@ -1,0 +1,211 @@
+// The vector pass for the surface's vertex attributes against the portable one,
+// on every target this processor offers, bit for bit: disturbed water in every
+// colour mode, grey tones, and the infinite and NaN parameters of a mode switched
+// to while paused.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "app/state.h"
+#include "render/vertex_attributes.h"
+#include "render/vertex_path.h"
+#include "sim/drops.h"
+#include "sim/step.h"
+
+namespace {
+
+// A NaN no computation produces, so a cell a pass should have written and did not
+// stands out, and so does one it should not have written.
+float sentinel()
+{
+    const uint32_t bits = 0x7fa5a5a5u;
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+VertexAttributes freshAttributes()
+{
+    VertexAttributes a;
+    sizeVertexAttributes(a);
+    std::fill(a.values.begin(), a.values.end(), sentinel());
+    return a;
+}
+
+const char* const ARRAY_NAMES[VERTEX_ARRAY_COUNT] = {"height", "red", "green", "blue", "upper normal x",
+                                                     "upper normal y", "upper normal z", "lower normal x",
+                                                     "lower normal y", "lower normal z"};
+
+// Every element of every array, sentinels included; the first few differences named.
+void expectSameBits(const VertexAttributes& got, const VertexAttributes& want, const std::string& state)
+{
+    ASSERT_EQ(got.values.size(), size_t(VERTEX_ARRAY_COUNT) * CELL_COUNT);
+    ASSERT_EQ(want.values.size(), got.values.size());
+    int reported = 0;
+    for (int k = 0; k < VERTEX_ARRAY_COUNT; ++k) {
+        const float* g = got[VertexArray(k)];
+        const float* w = want[VertexArray(k)];
+        for (int cell = 0; cell < CELL_COUNT; ++cell) {
+            if (std::memcmp(&g[cell], &w[cell], sizeof(float)) != 0 && reported++ < 5)
+                ADD_FAILURE() << state << ": " << ARRAY_NAMES[k] << " of cell (" << cell % GRID_SIZE << ", "
+                              << cell / GRID_SIZE << ") is " << g[cell] << ", portable " << w[cell];
+        }
+    }
+    EXPECT_EQ(reported, 0) << state << ": differing elements";
+}
+
+void buildBoth(VertexAttributes& a)
+{
+    buildSurfaceGeometry(a);
+    buildSurfaceColors(a);
+}
+
+// What the strips would be sent, from the chosen path and from the portable one.
+void expectPassesAgree(const std::string& target, const std::string& state)
+{
+    VertexAttributes portable = freshAttributes();
+    VertexAttributes vector = freshAttributes();
+    ASSERT_TRUE(useVertexPath(PORTABLE_VERTEX_PATH));
+    buildBoth(portable);
+    ASSERT_TRUE(useVertexPath(target));
+    buildBoth(vector);
+    useDefaultVertexPath();
+    expectSameBits(vector, portable, target + ", " + state);
+}
+
+void colourOffsets() { colorOffsets[0] = 1.0 / 3.0; colorOffsets[1] = -1.0 / 3.0; }
+void greyOffsets() { colorOffsets[0] = colorOffsets[1] = 0.0; }
+
+void startAtRest()
+{
+    sizeFields();
+    resetFields();
+    resetRanges();
+    hScale = heightChangeScale = heightAccelScale = 0.0f;
+    speedSqScale = flowDirectionScale = energyProductScale = 0.0f;
+    colorMode = 0;
+    colourOffsets();
+}
+
+// Every mode, 7 standing for any value outside 0 to 6, in colour and in grey.
+template <class Check>
+void inEveryModeAndTone(const Check& check)
+{
+    for (int mode = 0; mode <= 7; ++mode) {
+        colorMode = mode;
+        colourOffsets();
+        check("mode " + std::to_string(mode) + ", colour");
+        greyOffsets();
+        check("mode " + std::to_string(mode) + ", grey");
+    }
+    colourOffsets();
+}
+
+std::vector<std::string> vectorTargets()
+{
+    std::vector<std::string> targets;
+    for (const std::string& name : vertexPathNames())
+        if (name != PORTABLE_VERTEX_PATH)
+            targets.push_back(name);
+    return targets;
+}
+
+std::string paramName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
+
+class VertexPasses : public ::testing::TestWithParam<std::string> {};
+
+} // namespace
+
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(VertexPasses);
+INSTANTIATE_TEST_SUITE_P(Targets, VertexPasses, ::testing::ValuesIn(vectorTargets()), paramName);
+
+TEST_P(VertexPasses, WaterAtRestBeforeAndAfterTheFirstStep)
+{
+    startAtRest();
+    // Before the first step every scale is 0: t = 0 everywhere.
+    inEveryModeAndTone([&](const std::string& s) { expectPassesAgree(GetParam(), "before the first step, " + s); });
+    // After it every range is empty: infinite scales, NaN parameters.
+    simulationStep();
+    inEveryModeAndTone([&](const std::string& s) { expectPassesAgree(GetParam(), "at rest, " + s); });
+}
+
+TEST_P(VertexPasses, MovingWaterInEveryModeAndAfterEveryPausedSwitch)
+{
+    // Run in each mode; show it in that mode (finite ranges) and in every other
+    // one, as a switch while paused does (infinite scales: NaN, +inf and -inf).
+    for (int runMode = 0; runMode <= 6; ++runMode) {
+        startAtRest();
+        addDrop(80, 80, 6, 0.1f);
+        addDrop(31, 140, 3, 0.08f);
+        addDrop(150, 20, 5, 0.05f);
+        colorMode = runMode;
+        for (int i = 0; i < 25 + 7 * runMode; ++i)
+            simulationStep();
+        inEveryModeAndTone([&](const std::string& s) {
+            expectPassesAgree(GetParam(), "run in mode " + std::to_string(runMode) + ", shown in " + s);
+        });
+        // A drop while paused lifts heights past the last step's range: t wraps.
+        addDrop(60, 100, 8, 0.09f);
+        colorMode = 1;
+        expectPassesAgree(GetParam(), "run in mode " + std::to_string(runMode) + ", paused drop, mode 1");
+    }
+}
+
+TEST_P(VertexPasses, ParametersThatOverflowOrFallOutsideEveryWrap)
+{
+    startAtRest();
+    addDrop(70, 70, 10, 0.1f);
+    for (int i = 0; i < 12; ++i)
+        simulationStep();
+    colorMode = 1;
+    struct Range {
+        float minimum, scale;
+    } ranges[] = {
+        {1.0f, 3e38f},   // t beyond the largest float: +inf after rounding
+        {1.05f, -3e38f}, // and -inf
+        {0.5f, 2.0f},    // t from about 1 to 1.2: one wrap
+        {1.0f, -40.0f},  // t far below 0: channels below 0
+        {1.0f, std::numeric_limits<float>::quiet_NaN()},
+        {-std::numeric_limits<float>::infinity(), 1.0f},
+    };
+    for (const Range& r : ranges) {
+        hMin = r.minimum;
+        hScale = r.scale;
+        inEveryModeAndTone([&](const std::string& s) {
+            if (colorMode == 1)
+                expectPassesAgree(GetParam(), "hMin " + std::to_string(r.minimum) + ", hScale " +
+                                                  std::to_string(r.scale) + ", " + s);
+        });
+    }
+    // Steep, sharp heights: large slopes in the normals.
+    for (int cell = 0; cell < CELL_COUNT; cell += 7)
+        h[unsigned(cell)] = float(1.0 + 0.37 * std::sin(cell * 0.91));
+    colorMode = 1;
+    hMin = 0.6f;
+    hScale = 1.3f;
+    expectPassesAgree(GetParam(), "sharp heights");
+}
+
+TEST(VertexPathChoice, OffersEveryVectorTargetAndThePortablePass)
+{
+    const std::vector<std::string>& names = vertexPathNames();
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(std::count(names.begin(), names.end(), std::string(PORTABLE_VERTEX_PATH)), 1);
+    EXPECT_EQ(activeVertexPathName(), names.front());
+    EXPECT_FALSE(useVertexPath("no such target"));
+    EXPECT_EQ(activeVertexPathName(), names.front());
+    for (const std::string& name : names) {
+        EXPECT_TRUE(useVertexPath(name));
+        EXPECT_EQ(activeVertexPathName(), name);
+        EXPECT_EQ(activeVertexTarget() == 0, name == PORTABLE_VERTEX_PATH);
+    }
+    useDefaultVertexPath();
+    EXPECT_EQ(activeVertexPathName(), names.front());
+}
