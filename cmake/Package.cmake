@@ -20,6 +20,8 @@ set(rm_cpack_project ${PROJECT_BINARY_DIR}/packaging/CPackProjectConfig.cmake)
 file(CONFIGURE OUTPUT ${rm_cpack_project}
      CONTENT "set(ENV{SOURCE_DATE_EPOCH} ${RIPPLEMOOR_SOURCE_DATE_EPOCH})\n")
 set(CPACK_PROJECT_CONFIG_FILE ${rm_cpack_project})
+# What CPack leaves to the umask: the modes of the archive's members.
+list(APPEND CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/NormaliseDebMembers.cmake)
 # Plain 0755 folders and 0644/0755 files whatever the umask of the build.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -24,6 +24,17 @@ if(rm_epoch STREQUAL "")
                       WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
                       OUTPUT_VARIABLE rm_epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
       set(rm_epoch_from "the last commit")
+      # A new commit or checkout configures again, so the stamp follows it.
+      execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --git-path HEAD --git-path logs/HEAD
+                      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                      OUTPUT_VARIABLE rm_git_files OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+      string(REPLACE "\n" ";" rm_git_files "${rm_git_files}")
+      foreach(rm_git_file IN LISTS rm_git_files)
+        get_filename_component(rm_git_file "${rm_git_file}" ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
+        if(EXISTS "${rm_git_file}")
+          set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${rm_git_file}")
+        endif()
+      endforeach()
     endif()
   endif()
 endif()

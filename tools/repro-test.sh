@@ -15,6 +15,8 @@ start=$SECONDS
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/ripplemoor-repro.XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
 
+# Up to date first (a new commit configures it again, with the new time stamp).
+cmake --build "$build" -j"$(nproc)" >/dev/null
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/first" >/dev/null
 
 # The copy: what git tracks or would track, or, outside git, the tree without
@@ -30,10 +32,17 @@ else
     tar -C "$root" --exclude='./build*' -cf - . | tar -C "$copy" -xf -
 fi
 
+# The first build's build type and options, less its tests and benchmarks:
+# every package it makes, the second must make too.
+options=()
+while IFS= read -r line; do
+    options+=("-D$line")
+done < <(grep -E '^(CMAKE_BUILD_TYPE:STRING|RIPPLEMOOR_[A-Z0-9_]+:BOOL)=' "$build/CMakeCache.txt")
+
 second_build() {
     umask 0002
     export TZ=Pacific/Kiritimati LC_ALL=C.UTF-8
-    cmake -S "$copy" -B "$copy/build-again" -DCMAKE_BUILD_TYPE=Release \
+    cmake -S "$copy" -B "$copy/build-again" "${options[@]}" \
           -DRIPPLEMOOR_TESTS=OFF -DRIPPLEMOOR_BENCH=OFF >/dev/null
     cmake --build "$copy/build-again" -j"$(nproc)" >"$scratch/second-build.log" 2>&1 ||
         { cat "$scratch/second-build.log"; return 1; }
