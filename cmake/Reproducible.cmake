@@ -56,5 +56,8 @@ message(STATUS "SOURCE_DATE_EPOCH ${RIPPLEMOOR_SOURCE_DATE_EPOCH} (from ${rm_epo
 # No build path in any object: __FILE__ and debug information name files
 # relative to the source or the build folder. GCC tries the map given last
 # first, so the build folder, often inside the source tree, comes second.
-add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
-                    -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
+# Sanitizer and fuzzing reports keep full paths: nothing of them ships.
+if(NOT RIPPLEMOOR_SANITIZE AND NOT RIPPLEMOOR_FUZZ)
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
+                      -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
+endif()
