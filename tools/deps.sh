@@ -13,12 +13,12 @@
 # is the one that matches the clang apt installs.
 set -euo pipefail
 
-group=test
+group="test"
 cross=no
 for arg in "$@"; do
     case $arg in
-        --run) group=run ;;
-        --test) group=test ;;
+        --run) group="run" ;;
+        --test) group="test" ;;
         --cross) cross=yes ;;
         *) echo "usage: deps.sh [--run|--test] [--cross]" >&2; exit 2 ;;
     esac
