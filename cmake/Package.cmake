@@ -8,7 +8,20 @@ set(CPACK_PACKAGE_CONTACT "Ripplemoor developers <developers@ripplemoor.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time water-surface simulation")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
+# Stripped as dh_strip would, after staging (see cmake/StripStaged.cmake).
+set(CPACK_STRIP_FILES OFF)
+set(CPACK_RIPPLEMOOR_STRIP ${CMAKE_STRIP})
+list(APPEND CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/StripStaged.cmake)
+# CPack (3.25) stamps the ar members, the control files and every packaged file
+# with SOURCE_DATE_EPOCH when it is in its environment; cpack reads this file
+# before it packages, so a plain `cpack` in the build folder gives the same
+# bytes as any other build of the same commit.
+set(rm_cpack_project ${PROJECT_BINARY_DIR}/packaging/CPackProjectConfig.cmake)
+file(CONFIGURE OUTPUT ${rm_cpack_project}
+     CONTENT "set(ENV{SOURCE_DATE_EPOCH} ${RIPPLEMOOR_SOURCE_DATE_EPOCH})\n")
+set(CPACK_PROJECT_CONFIG_FILE ${rm_cpack_project})
+# What CPack leaves to the umask: the modes of the archive's members.
+list(APPEND CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/NormaliseDebMembers.cmake)
 # Plain 0755 folders and 0644/0755 files whatever the umask of the build.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -5,8 +5,10 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 
-bash "$root/tools/deps.sh"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DRIPPLEMOOR_TESTS=OFF >/dev/null
+# Only what building and running need; tools/test.sh installs the test tools.
+bash "$root/tools/deps.sh" --run
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DRIPPLEMOOR_TESTS=OFF -DRIPPLEMOOR_BENCH=OFF \
+    -DRIPPLEMOOR_PYTHON=OFF >/dev/null
 cmake --build "$build" --target ripplemoor skybox ripplemoor-replay -j"$(nproc)"
 
 cd "$build"

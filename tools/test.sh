@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite: a plain optimised build, the GL-free build
-# for aarch64 and s390x under qemu-user, a build under AddressSanitizer +
-# UndefinedBehaviorSanitizer, and a bounded fuzzing run.
+# Builds and runs the whole test suite: a plain optimised build with its install,
+# package and reproducibility checks, the GL-free build for aarch64 and s390x
+# under qemu-user, a build under AddressSanitizer + UndefinedBehaviorSanitizer,
+# and a bounded fuzzing run. Missing Debian packages are installed first; for the
+# cross stage's libraries that adds the arm64 and s390x architectures to apt
+# (tools/deps.sh says so before it does).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
 fuzz_seconds="${RIPPLEMOOR_FUZZ_SECONDS:-60}"
 
 # The cross-architecture stage's packages too, in the same install.
-bash "$root/tools/deps.sh" --cross
+bash "$root/tools/deps.sh" --test --cross
 
 # GL tests share one Xvfb; the end-to-end tests start their own.
 run_suite() {
@@ -23,6 +26,8 @@ start=$SECONDS
 echo "== plain build =="
 run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=Release
 bash "$root/tools/package-test.sh" "$root/build-test"
+echo "== reproducibility: the package built again from a copy in another folder =="
+bash "$root/tools/repro-test.sh" "$root/build-test"
 
 echo "== cross-architecture builds (aarch64, s390x) under qemu-user =="
 bash "$root/tools/cross-test.sh"

@@ -257,12 +257,16 @@ def validators(args):
         size = (int.from_bytes(head[16:20], "big"), int.from_bytes(head[20:24], "big"))
         check(size == (int(width), int(height)), "%s is %r, metainfo says %sx%s"
               % (path, size, width, height))
-    # Errors and warnings both fail; the informational tags that remain are printed.
+    # Errors and warnings both fail; the informational tags that remain are printed,
+    # and among them no hardening tag and no section left by the compiler.
     result = run(["lintian", "--fail-on", "error,warning", "--display-info", args.deb])
     tags = [line for line in result.stdout.splitlines() if line.strip()]
     print("  lintian: %s" % ("".join("\n    " + t for t in tags) or "clean"))
     if result.returncode != 0:
         problems.append("lintian: " + result.stdout + result.stderr)
+    banned = [t for t in tags if re.search(r": (hardening-\S+|binary-has-unneeded-section)\b", t)]
+    if banned:
+        problems.append("lintian: " + "\n".join(banned))
     check(not problems, "\n".join(problems))
 
 
@@ -304,6 +308,59 @@ def python_module(args):
         print("  %s: %s" % (name, printed))
 
 
+def start_files_have_cet():
+    """Whether the C runtime's start files carry the x86 IBT and SHSTK marks.
+    The linker marks a program only when every object in it does, so without
+    them (glibc on Debian 12) no program can carry the mark, however built."""
+    start = run(["g++", "-print-file-name=Scrt1.o"]).stdout.strip()
+    notes = run(["readelf", "-n", start]).stdout
+    return re.search(r"x86 feature: IBT, SHSTK", notes) is not None
+
+
+def hardening(args):
+    """hardening-check on both packaged binaries: PIE, stack protector, fortified
+    libc calls, read-only relocations bound at start-up; control-flow marks
+    where the C runtime allows them, and -fcf-protection's landing pads in our
+    code in any case."""
+    usr = os.path.join(args.extracted, "usr")
+    binaries = [os.path.join(usr, p) for p in ("bin/ripplemoor-replay", PROGRAM)]
+    x86 = run(["dpkg", "--print-architecture"]).stdout.strip() in ("amd64", "i386")
+    demand_cet = x86 and start_files_have_cet()
+    for binary in binaries:
+        command = ["hardening-check"] + ([] if demand_cet else ["--nocfprotection"]) + [binary]
+        result = run(command)
+        report = result.stdout.replace(usr + "/", "")
+        print("  " + report.strip().replace("\n", "\n  "))
+        check(result.returncode == 0, "hardening-check failed:\n%s%s" % (report, result.stderr))
+        for line in ("Position Independent Executable: yes", "Stack protected: yes",
+                     "Read-only relocations: yes", "Immediate binding: yes"):
+            check(line in report, "%s: not %r" % (binary, line))
+        check(re.search(r"Fortify Source functions: (yes|unknown, no protectable)", report),
+              "%s: libc calls not fortified" % binary)
+        if x86:
+            code = run(["objdump", "-d", "--section=.text", binary]).stdout
+            check(code.count("endbr64") > 10, "%s: no -fcf-protection landing pads" % binary)
+
+
+def no_build_paths(args):
+    """No file of the package names the folder it was built in or built from:
+    what is in it must not depend on where it was made."""
+    paths = {os.path.realpath(p).encode() for p in (args.build, args.source)}
+    found = []
+    for top, _, names in os.walk(args.extracted):
+        for name in names:
+            path = os.path.join(top, name)
+            if os.path.islink(path):
+                continue
+            with open(path, "rb") as f:
+                data = f.read()
+            if name.endswith(".gz"):
+                data = gzip.decompress(data)
+            found += ["%s names %s" % (os.path.relpath(path, args.extracted), p.decode())
+                      for p in paths if p in data]
+    check(not found, "\n".join(found))
+
+
 CASES = [
     ("installed tree: files, relocatable launcher, replay tool", installed_tree),
     ("installed launcher from an unrelated folder: start-up, window, Esc gives 0",
@@ -316,6 +373,8 @@ CASES = [
     ("package: name, fields, computed dependencies, one version everywhere", package_fields),
     ("unpacked package: launcher starts from an unrelated folder", unpacked_package_starts),
     ("validators: desktop entry, metainfo, man pages, lintian", validators),
+    ("hardening: hardening-check on both binaries", hardening),
+    ("package names no build or source folder", no_build_paths),
 ]
 
 
