@@ -162,20 +162,22 @@ def launcher_passes_through(args):
         os.makedirs(links)
         os.symlink(os.path.join(tree, LAUNCHER), os.path.join(links, "ripplemoor"))
         os.symlink(os.path.join(links, "ripplemoor"), os.path.join(links, "again"))
-        env = dict(os.environ, PATH=os.path.join(tree, "bin") + os.pathsep + os.environ["PATH"])
-        for how, command, extra in [("by path", [os.path.join(tree, LAUNCHER)], {}),
-                                    ("through two links", [os.path.join(links, "again")], {}),
+        # A sky of the user's own would take the launcher elsewhere.
+        own = dict(os.environ, XDG_DATA_HOME=os.path.join(top, "no user data"))
+        env = dict(own, PATH=os.path.join(tree, "bin") + os.pathsep + os.environ["PATH"])
+        for how, command, extra in [("by path", [os.path.join(tree, LAUNCHER)], {"env": own}),
+                                    ("through two links", [os.path.join(links, "again")], {"env": own}),
                                     ("by name on PATH", ["ripplemoor"], {"env": env})]:
             result = run(command + given, cwd=top, **extra)
             check(result.returncode == 7, "%s: status %r, want 7" % (how, result.returncode))
             check(result.stdout == expected, "%s: got %r, want %r" % (how, result.stdout, expected))
 
-        result = run([os.path.join(tree, LAUNCHER)], cwd=top)
+        result = run([os.path.join(tree, LAUNCHER)], cwd=top, env=own)
         check(result.returncode == 0 and result.stdout == data + "\n",
               "no arguments: %r %r" % (result.returncode, result.stdout))
 
         shutil.rmtree(os.path.join(tree, os.path.dirname(SKYBOX)))
-        result = run([os.path.join(tree, LAUNCHER)], cwd=top)
+        result = run([os.path.join(tree, LAUNCHER)], cwd=top, env=own)
         check(result.returncode == 255, "missing data folder: status %r" % result.returncode)
         check("data folder" in result.stderr and result.stdout == "",
               "missing data folder: %r %r" % (result.stdout, result.stderr))
