@@ -330,6 +330,23 @@ HWY_INLINE void includeInRange(VF value, int skip, VF& max, VF& min)
     min = hn::IfThenElse(beneath, value, min);
 }
 
+// The value whose range a mode tracks, in the order of the colour modes.
+template <int MODE>
+HWY_INLINE VF shownValue(VF height, VF change, VF accel, VF speed, VF direction, VF energy)
+{
+    if (MODE == MODE_H)
+        return height;
+    if (MODE == MODE_HEIGHT_CHANGE)
+        return change;
+    if (MODE == MODE_HEIGHT_ACCEL)
+        return accel;
+    if (MODE == MODE_SPEED_SQ)
+        return speed;
+    if (MODE == MODE_FLOW_DIRECTION)
+        return direction;
+    return energy;
+}
+
 template <int MODE>
 HWY_INLINE void updateHeightBlock(const HeightArrays& a, int i, int skip, VF& laneMax, VF& laneMin)
 {
@@ -341,12 +358,14 @@ HWY_INLINE void updateHeightBlock(const HeightArrays& a, int i, int skip, VF& la
     const VF d = narrow(hn::Mul(hn::Add(hn::Sub(v1, v0), hn::Sub(u1, u0)), factor));
     const VF prev = hn::LoadU(df, a.heightChange + i);
     const VF change = hn::Mul(hn::Set(df, a.timestep), d);
+    const VF newHeight = hn::Add(change, height);
     storeLanes(change, skip, a.heightChange + i);
-    storeLanes(hn::Add(change, height), skip, a.h + i);
+    storeLanes(newHeight, skip, a.h + i);
 
     // Formed in every mode, stored in those that show them (and compiled out elsewhere).
     const VF accel = hn::Sub(change, prev);
     const VF speed = narrow(hn::Add(hn::Mul(u0, u0), hn::Mul(v0, v0)));
+    const VF energy = hn::Mul(speed, accel);
     if (MODE == MODE_HEIGHT_ACCEL || MODE == MODE_ENERGY_PRODUCT)
         storeLanes(accel, skip, a.heightAccel + i);
     if (MODE == MODE_SPEED_SQ || MODE == MODE_ENERGY_PRODUCT)
@@ -357,9 +376,11 @@ HWY_INLINE void updateHeightBlock(const HeightArrays& a, int i, int skip, VF& la
             a.flowDirection[k] = float(std::atan2(double(a.v[k]), double(a.u[k])));
     }
     if (MODE == MODE_ENERGY_PRODUCT)
-        storeLanes(hn::Mul(speed, accel), skip, a.energyProduct + i);
-    if (MODE != MODE_PLAIN)
-        includeInRange(hn::LoadU(df, a.shown + i), skip, laneMax, laneMin);
+        storeLanes(energy, skip, a.energyProduct + i);
+    if (MODE != MODE_PLAIN) {
+        const VF direction = hn::LoadU(df, a.flowDirection + i);
+        includeInRange(shownValue<MODE>(newHeight, change, accel, speed, direction, energy), skip, laneMax, laneMin);
+    }
 }
 
 template <int MODE>

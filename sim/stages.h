@@ -19,7 +19,7 @@ struct AdvectArrays {
 struct HeightArrays {
     float *h, *heightChange, *heightAccel, *speedSq, *flowDirection, *energyProduct;
     const float *u, *v;
-    const float* shown; // the field the colour mode shows; null in MODE_PLAIN
+    const float* shown; // the field the colour mode shows, null in MODE_PLAIN (the kernel picks it by mode)
     float timestep, invCellSize;
 };
 
