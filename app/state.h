@@ -13,9 +13,19 @@ class Background;
 // 160 x 160 floats; cell (x, y) is element x + y * GRID_SIZE.
 using Field = std::vector<float>;
 
-// Visualisation mode 0 to 6 (plain, h, heightChange, heightAccel, speedSq,
-// flowDirection, energyProduct).
+// Visualisation mode 0 to 6, each named after the quantity it shows; any other
+// value shows none, like MODE_PLAIN.
 using ColorMode = int;
+enum : ColorMode {
+    MODE_PLAIN,
+    MODE_H,
+    MODE_HEIGHT_CHANGE,
+    MODE_HEIGHT_ACCEL,
+    MODE_SPEED_SQ,
+    MODE_FLOW_DIRECTION,
+    MODE_ENERGY_PRODUCT,
+    MODE_COUNT
+};
 
 constexpr int GRID_SIZE = 160;
 constexpr int CELL_COUNT = GRID_SIZE * GRID_SIZE;
@@ -60,6 +70,28 @@ extern float energyProductMax, energyProductMin, energyProductScale;
 // vertex attributes) is rebuilt when it moves.
 extern uint64_t fieldsRevision;
 inline void noteFieldsChanged() { ++fieldsRevision; }
+
+// What a colour mode shows: its field and its range. The solver's range selection,
+// its scales and the state dump all follow this table.
+struct ModeQuantity {
+    Field* field;
+    float *max, *min, *scale;
+};
+inline constexpr ModeQuantity MODE_QUANTITIES[MODE_COUNT] = {
+    {nullptr, nullptr, nullptr, nullptr},
+    {&h, &hMax, &hMin, &hScale},
+    {&heightChange, &heightChangeMax, &heightChangeMin, &heightChangeScale},
+    {&heightAccel, &heightAccelMax, &heightAccelMin, &heightAccelScale},
+    {&speedSq, &speedSqMax, &speedSqMin, &speedSqScale},
+    {&flowDirection, &flowDirectionMax, &flowDirectionMin, &flowDirectionScale},
+    {&energyProduct, &energyProductMax, &energyProductMin, &energyProductScale},
+};
+
+// The entry of a colour mode, or null where it shows no quantity.
+inline const ModeQuantity* quantityOfMode(ColorMode mode)
+{
+    return mode > MODE_PLAIN && mode < MODE_COUNT ? &MODE_QUANTITIES[mode] : nullptr;
+}
 
 // Grows every field to CELL_COUNT elements (new elements 0), in creation order.
 void sizeFields();

@@ -1,10 +1,6 @@
 #include "sim/advect.h"
 
-#include <cstdlib>
-#include <cstring>
-
-#include "sim/solver_kernel.h"
-#include "sim/solver_path.h"
+#include "sim/stages.h"
 
 namespace {
 
@@ -14,71 +10,39 @@ struct Velocity {
 
 // Velocity at the sample point of the advected field; each kind averages the faces
 // that surround its own point of the staggered grid.
-Velocity velocityAt(int kind, int x, int y)
+Velocity velocityAt(const float* u, const float* v, int kind, int i)
 {
-    const int i = cellIndex(x, y);
     const int up = i + GRID_SIZE;
-    Velocity vel{0.0f, 0.0f};
-    if (kind == 0) {
-        vel.x = float((double(u[i + 1]) + double(u[i])) * 0.5);
-        vel.y = float((double(v[up]) + double(v[i])) * 0.5);
-    } else if (kind == 1) {
-        vel.x = u[i];
-        vel.y = float((double(v[i]) + double(v[i + 1]) + double(v[up]) + double(v[up + 1])) * 0.25);
-    } else {
-        vel.x = float((double(u[i + 1]) + double(u[i]) + double(u[up]) + double(u[up + 1])) * 0.25);
-        vel.y = v[i];
-    }
-    return vel;
+    if (kind == ADVECT_H)
+        return {float((double(u[i + 1]) + u[i]) * 0.5), float((double(v[up]) + v[i]) * 0.5)};
+    if (kind == ADVECT_U)
+        return {u[i], float((double(v[i]) + v[i + 1] + v[up] + v[up + 1]) * 0.25)};
+    return {float((double(u[i + 1]) + u[i] + u[up] + u[up + 1]) * 0.25), v[i]};
 }
 
 // Where the flow came from one time step ago, along one axis.
-float departure(int cell, float velocity)
+float departure(int cell, float velocity, const ripplemoor::AdvectArrays& a)
 {
-    return float(double(cell) - (double(TIMESTEP) * double(velocity)) * double(invCellSize));
-}
-
-void sampleDepartures(const Field& f, int kind)
-{
-    for (int x = 1; x < GRID_SIZE - 1; ++x) {
-        for (int y = 1; y < GRID_SIZE - 1; ++y) {
-            const Velocity vel = velocityAt(kind, x, y);
-            const float px = clampToGrid(departure(x, vel.x));
-            const float py = clampToGrid(departure(y, vel.y));
-            scratch[cellIndex(x, y)] = sampleBilinear(f, px, py);
-        }
-    }
-}
-
-void copyInterior(const Field& from, Field& to)
-{
-    for (int y = 1; y < GRID_SIZE - 1; ++y) {
-        const int i = cellIndex(1, y);
-        std::memcpy(&to[i], &from[i], sizeof(float) * (GRID_SIZE - 2));
-    }
+    return float(cell - double(a.timestep) * velocity * a.invCellSize);
 }
 
 } // namespace
 
-float sampleBilinear(const Field& f, float px, float py)
+float sampleBilinear(const float* f, float px, float py)
 {
     const int ix = int(px);
     const int iy = int(py);
-    const float fx = float(double(px) - double(ix));
-    const float fy = float(double(py) - double(iy));
-    const float gx = float(1.0 - double(fx));
-    const float gy = float(1.0 - double(fy));
+    const float fx = px - float(ix), fy = py - float(iy);
+    const float gx = 1.0f - fx, gy = 1.0f - fy;
 
     const bool hasRight = ix < GRID_SIZE - 1;
     const bool hasUp = iy < GRID_SIZE - 1;
     const int i = cellIndex(ix, iy);
     const double f00 = f[i];
-    const double f10 = hasRight ? double(f[i + 1]) : 0.0;
-    const double f01 = hasUp ? double(f[i + GRID_SIZE]) : 0.0;
-    const double f11 = hasRight && hasUp ? double(f[i + GRID_SIZE + 1]) : 0.0;
-
-    return float(double(fx) * (f10 * double(gy) + f11 * double(fy)) +
-                 (double(gy) * f00 + double(fy) * f01) * double(gx));
+    const double f10 = hasRight ? f[i + 1] : 0.0;
+    const double f01 = hasUp ? f[i + GRID_SIZE] : 0.0;
+    const double f11 = hasRight && hasUp ? f[i + GRID_SIZE + 1] : 0.0;
+    return float(fx * (f10 * gy + f11 * fy) + (gy * f00 + fy * f01) * gx);
 }
 
 float clampToGrid(float p)
@@ -92,16 +56,14 @@ float clampToGrid(float p)
     return p;
 }
 
-void advect(Field& f, int kind)
+void ripplemoor::portable::sampleDepartures(const AdvectArrays& a, int kind)
 {
-    if (kind < 0 || kind > 2)
-        std::exit(1);
-    // Every sample reads f as it was when the call began; f changes only below.
-    if (portableSolverActive())
-        sampleDepartures(f, kind);
-    else
-        ripplemoor::sampleDeparturesKernel({f.data(), scratch.data(), u.data(), v.data(), double(TIMESTEP),
-                                            double(invCellSize)},
-                                           kind);
-    copyInterior(scratch, f);
+    for (int x = 1; x < GRID_SIZE - 1; ++x) {
+        for (int y = 1; y < GRID_SIZE - 1; ++y) {
+            const Velocity vel = velocityAt(a.u, a.v, kind, cellIndex(x, y));
+            const float px = clampToGrid(departure(x, vel.x, a));
+            const float py = clampToGrid(departure(y, vel.y, a));
+            a.out[cellIndex(x, y)] = sampleBilinear(a.f, px, py);
+        }
+    }
 }

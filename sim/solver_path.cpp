@@ -19,10 +19,22 @@ const std::vector<Choice>& choices()
         std::vector<Choice> list;
         for (int64_t target : hwy::SupportedAndGeneratedTargets())
             list.push_back({hwy::TargetName(target), target});
-        list.push_back({PORTABLE_SOLVER, 0});
+        // Highway's one-lane SCALAR target is slower than the portable loops; where
+        // it is the best on offer (s390x), the portable loops are the default.
+        const bool scalarBest = list.empty() || list.front().target == HWY_SCALAR;
+        list.insert(scalarBest ? list.begin() : list.end(), {PORTABLE_SOLVER, 0});
         return list;
     }();
     return all;
+}
+
+// The kernel's best target, which dispatch picks unrestricted.
+int64_t bestTarget()
+{
+    for (const Choice& c : choices())
+        if (c.target != 0)
+            return c.target;
+    return 0;
 }
 
 const Choice*& active()
@@ -57,8 +69,8 @@ bool useSolver(const std::string& name)
     const auto found = std::find_if(all.begin(), all.end(), [&](const Choice& c) { return c.name == name; });
     if (found == all.end())
         return false;
-    if (found->target != 0)
-        restrictDispatch(found == all.begin() ? 0 : found->target);
+    // Only a kernel target below the best narrows the dispatch; other choices lift it.
+    restrictDispatch(found->target == bestTarget() ? 0 : found->target);
     active() = &*found;
     return true;
 }

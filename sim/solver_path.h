@@ -10,14 +10,15 @@
 
 constexpr const char* PORTABLE_SOLVER = "portable";
 
-// The choices this processor offers: the kernel's targets as Highway names them,
-// best (the default) first, then "portable".
+// The choices this processor offers, the default first: the kernel's targets as
+// Highway names them, best first, then "portable"; "portable" leads instead where
+// the kernel's best target is Highway's SCALAR, which is slower.
 const std::vector<std::string>& solverNames();
 
 // Selects a choice by name; false, and nothing changed, if it is not offered here.
 bool useSolver(const std::string& name);
 
-// Back to the default: the kernel on its best target.
+// Back to the default.
 void useDefaultSolver();
 
 const std::string& activeSolverName();

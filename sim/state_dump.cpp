@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "app/state.h"
-
 namespace {
 
 void appendFloat(std::vector<unsigned char>& out, float value)
@@ -20,14 +18,15 @@ std::vector<unsigned char> stateBytes()
 {
     std::vector<unsigned char> out;
     out.reserve(STATE_DUMP_BYTES);
-    for (const Field* f : {&h, &u, &v, &heightChange, &heightAccel, &speedSq, &flowDirection, &energyProduct})
+    for (const Field* f : {&h, &u, &v})
         for (float value : *f)
             appendFloat(out, value);
-    for (float value : {hMax, hMin, hScale, heightChangeMax, heightChangeMin, heightChangeScale,
-                        heightAccelMax, heightAccelMin, heightAccelScale, speedSqMax, speedSqMin,
-                        speedSqScale, flowDirectionMax, flowDirectionMin, flowDirectionScale,
-                        energyProductMax, energyProductMin, energyProductScale})
-        appendFloat(out, value);
+    for (int mode = MODE_HEIGHT_CHANGE; mode < MODE_COUNT; ++mode)
+        for (float value : *MODE_QUANTITIES[mode].field)
+            appendFloat(out, value);
+    for (int mode = MODE_H; mode < MODE_COUNT; ++mode)
+        for (const float* value : {MODE_QUANTITIES[mode].max, MODE_QUANTITIES[mode].min, MODE_QUANTITIES[mode].scale})
+            appendFloat(out, *value);
     return out;
 }
 

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/state.h"
+
 // The solver's observable state as bytes: h, u, v, heightChange, heightAccel,
-// speedSq, flowDirection, energyProduct (25600 little-endian floats each, element
-// order), then the 18 range variables, max, min, scale per mode 1 to 6.
-constexpr size_t STATE_DUMP_BYTES = (8 * 25600 + 18) * 4; // 819,272
+// speedSq, flowDirection, energyProduct (CELL_COUNT little-endian floats each,
+// element order), then max, min and scale of each mode 1 to 6.
+constexpr size_t STATE_DUMP_BYTES = (8 * size_t(CELL_COUNT) + 3 * (MODE_COUNT - 1)) * 4; // 819,272
 
 std::vector<unsigned char> stateBytes();
 

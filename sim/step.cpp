@@ -8,9 +8,9 @@
 
 void simulationStep()
 {
-    advect(h, 0);
-    advect(u, 1);
-    advect(v, 2);
+    advect(h, ADVECT_H);
+    advect(u, ADVECT_U);
+    advect(v, ADVECT_V);
     updateHeight();
     updateVelocities();
     applyBoundaries();

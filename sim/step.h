@@ -1,5 +1,22 @@
 #pragma once
 
-// One fixed simulation step: advect h, u, v, update heights, update velocities,
-// copy the border heights.
+// One fixed simulation step, in this order; the pinned hashes depend on it:
+// 1. advect(h, ADVECT_H): h from h, along u and v as the step found them;
+// 2. advect(u, ADVECT_U): u from u, along u and v as the step found them;
+// 3. advect(v, ADVECT_V): v from v, along the u that step 2 has just written and
+//    the v the step found. Each advection samples into scratch and copies it
+//    back only at its end, so a field never feeds its own samples.
+// 4. updateHeight: h and heightChange from the divergence of u and v, the colour
+//    mode's fields and range, then all six scales;
+// 5. updateVelocities: u and v from the gradient of the new h;
+// 6. applyBoundaries: the border of h from its inner neighbours.
+//
+// Rounding: every formula is evaluated in double and rounded to float where it
+// is stored. A single operation on two floats rounds to the same float as the
+// same operation in double (53 >= 2 x 24 + 2 bits), so such steps are written in
+// float; longer formulas widen their first operand or load double locals, once.
+//
+// Every stage other than the boundary copy exists twice behind one signature
+// (stages.h): the portable loops and a Highway kernel. stages.cpp binds the
+// globals and calls the path that solver_path.cpp has chosen.
 void simulationStep();

@@ -110,6 +110,37 @@ TEST_P(AdvectTest, UniformFlowAlongRowsShiftsTheRowCoordinate)
     EXPECT_NEAR(expected, 1.2, 1e-6);
 }
 
+// One cell per step, the edge between the kernel's nearby selects and its gathers:
+// every departure point lands exactly on the neighbouring cell's corner (fraction
+// 0), the left one for a positive velocity and the right one for a negative, and
+// every kind's velocity average of a uniform flow is that flow.
+TEST_P(AdvectTest, OneCellPerStepShiftsEveryKindByExactlyOneCell)
+{
+    const float oneCell = float(1.0 / (double(TIMESTEP) * invCellSize));
+    ASSERT_EQ(float(100 - double(TIMESTEP) * oneCell * invCellSize), 99.0f);
+    ASSERT_EQ(float(100 + double(TIMESTEP) * oneCell * invCellSize), 101.0f);
+    for (int kind : {ADVECT_H, ADVECT_U, ADVECT_V}) {
+        for (const bool alongRows : {true, false}) {
+            for (const float sign : {1.0f, -1.0f}) {
+                SimTest::restartSimulation();
+                fill(alongRows ? u : v, sign * oneCell);
+                pattern(h, 0.01f);
+                const Field before = h;
+                advect(h, kind);
+                const int step = int(sign);
+                for (int x = 1; x < GRID_SIZE - 1; ++x) {
+                    for (int y = 1; y < GRID_SIZE - 1; ++y) {
+                        const int from = alongRows ? cellIndex(x - step, y) : cellIndex(x, y - step);
+                        ASSERT_EQ(h[cellIndex(x, y)], before[from])
+                            << "kind " << kind << (alongRows ? " along rows" : " along columns") << " sign "
+                            << sign << " at " << x << ", " << y;
+                    }
+                }
+            }
+        }
+    }
+}
+
 // Which faces feed each kind's velocity average: a single non-zero face moves
 // exactly the cells whose average contains it.
 TEST_P(AdvectTest, EachKindAveragesItsOwnNeighbourFaces)

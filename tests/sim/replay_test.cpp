@@ -267,7 +267,9 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-TEST(ReplaySolver, ListsTheDefaultFirstAndThePortableLoopsLast)
+// The default is never Highway's one-lane SCALAR target, which is slower than the
+// portable loops: they lead where it is the kernel's best, and come last elsewhere.
+TEST(ReplaySolver, ListsTheDefaultFirstAndNeverDefaultsToScalar)
 {
     const ReplayRun run = replay("", false, " --solver list");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -275,8 +277,12 @@ TEST(ReplaySolver, ListsTheDefaultFirstAndThePortableLoopsLast)
     const std::vector<std::string> names = lines(run.out);
     EXPECT_EQ(names, solverNames());
     ASSERT_GE(names.size(), 2u);
-    EXPECT_EQ(names.back(), "portable");
-    EXPECT_NE(names.front(), "portable");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "portable"), 1);
+    EXPECT_NE(names.front(), "SCALAR");
+    if (names.front() == "portable")
+        EXPECT_EQ(names[1], "SCALAR");
+    else
+        EXPECT_EQ(names.back(), "portable");
 }
 
 TEST(ReplaySolver, EveryListedSolverGivesTheSameHashes)

@@ -200,10 +200,10 @@ TEST_F(SimTest, ScriptedScenarioIsPinnedToTheBit)
     }
 }
 
-// Long: the default target and the portable loops only; the agreement tests above
-// tie every other target to the portable loops.
+// Long: the kernel's best target and the portable loops only; the agreement tests
+// above tie every other target to the portable loops.
 class LongRun : public SolverPathTest {};
-INSTANTIATE_TEST_SUITE_P(Paths, LongRun, ::testing::Values(solverNames().front(), std::string(PORTABLE_SOLVER)),
+INSTANTIATE_TEST_SUITE_P(Paths, LongRun, ::testing::Values(kernelTargets().front(), std::string(PORTABLE_SOLVER)),
                          solverParamName);
 
 TEST_P(LongRun, TwentyThousandStepsWithDropsStayFinite)
