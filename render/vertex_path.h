@@ -4,16 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "sim/kernel_targets.h"
+
 // The surface's vertex attributes come either from the portable pass, the
 // readable reference, or from the vector kernel on one of the targets Highway
 // compiled it for. Every choice gives the same bits; tests and benchmarks pick
-// one by name, as they pick the solver's.
+// one by name, from the solver's list (kernelTargets()). The choice is the
+// drawing's own: the kernel is called through its dispatch table at the chosen
+// target, so it leaves the solver's choice alone.
 
-constexpr const char* PORTABLE_VERTEX_PATH = "portable";
+constexpr const char* PORTABLE_VERTEX_PATH = PORTABLE_PATH;
 
-// The choices this processor offers: the kernel's targets as Highway names them,
-// best first, and "portable". The default comes first: the best target, or
-// "portable" where the best Highway offers is its scalar emulation.
+// The choices this processor offers, the default first.
 const std::vector<std::string>& vertexPathNames();
 
 // Selects a choice by name; false, and nothing changed, if it is not offered here.

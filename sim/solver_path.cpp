@@ -2,44 +2,22 @@
 
 #include <hwy/targets.h>
 
-#include <algorithm>
-#include <cstdint>
+#include "sim/kernel_targets.h"
 
 namespace {
-
-struct Choice {
-    std::string name;
-    int64_t target = 0; // 0 for the portable loops
-};
-
-// Taken once, before any choice narrows what Highway reports as supported.
-const std::vector<Choice>& choices()
-{
-    static const std::vector<Choice> all = [] {
-        std::vector<Choice> list;
-        for (int64_t target : hwy::SupportedAndGeneratedTargets())
-            list.push_back({hwy::TargetName(target), target});
-        // Highway's one-lane SCALAR target is slower than the portable loops; where
-        // it is the best on offer (s390x), the portable loops are the default.
-        const bool scalarBest = list.empty() || list.front().target == HWY_SCALAR;
-        list.insert(scalarBest ? list.begin() : list.end(), {PORTABLE_SOLVER, 0});
-        return list;
-    }();
-    return all;
-}
 
 // The kernel's best target, which dispatch picks unrestricted.
 int64_t bestTarget()
 {
-    for (const Choice& c : choices())
-        if (c.target != 0)
-            return c.target;
+    for (const KernelTarget& k : kernelTargets())
+        if (k.target != 0)
+            return k.target;
     return 0;
 }
 
-const Choice*& active()
+const KernelTarget*& active()
 {
-    static const Choice* current = &choices().front();
+    static const KernelTarget* current = &kernelTargets().front();
     return current;
 }
 
@@ -52,30 +30,20 @@ void restrictDispatch(int64_t targets)
 
 } // namespace
 
-const std::vector<std::string>& solverNames()
-{
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> list;
-        for (const Choice& c : choices())
-            list.push_back(c.name);
-        return list;
-    }();
-    return names;
-}
+const std::vector<std::string>& solverNames() { return kernelTargetNames(); }
 
 bool useSolver(const std::string& name)
 {
-    const auto& all = choices();
-    const auto found = std::find_if(all.begin(), all.end(), [&](const Choice& c) { return c.name == name; });
-    if (found == all.end())
+    const KernelTarget* found = findKernelTarget(name);
+    if (found == nullptr)
         return false;
     // Only a kernel target below the best narrows the dispatch; other choices lift it.
     restrictDispatch(found->target == bestTarget() ? 0 : found->target);
-    active() = &*found;
+    active() = found;
     return true;
 }
 
-void useDefaultSolver() { useSolver(choices().front().name); }
+void useDefaultSolver() { useSolver(kernelTargets().front().name); }
 
 const std::string& activeSolverName() { return active()->name; }
 

@@ -43,7 +43,7 @@ protected:
 inline std::string solverParamName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
 
 // The kernel's targets only, for comparisons against the portable loops.
-inline std::vector<std::string> kernelTargets()
+inline std::vector<std::string> vectorTargetNames()
 {
     std::vector<std::string> targets;
     for (const std::string& name : solverNames())

@@ -81,7 +81,7 @@ void expectPathsAgree(const std::string& solver, const Operation& operation, con
 
 // Each target of the vector kernel against the portable loops.
 class SolverPathsAgree : public SolverPathTest {};
-INSTANTIATE_TEST_SUITE_P(Targets, SolverPathsAgree, ::testing::ValuesIn(kernelTargets()), solverParamName);
+INSTANTIATE_TEST_SUITE_P(Targets, SolverPathsAgree, ::testing::ValuesIn(vectorTargetNames()), solverParamName);
 
 TEST_P(SolverPathsAgree, EveryStageOnADisturbedStateInEveryMode)
 {
@@ -203,7 +203,7 @@ TEST_F(SimTest, ScriptedScenarioIsPinnedToTheBit)
 // Long: the kernel's best target and the portable loops only; the agreement tests
 // above tie every other target to the portable loops.
 class LongRun : public SolverPathTest {};
-INSTANTIATE_TEST_SUITE_P(Paths, LongRun, ::testing::Values(kernelTargets().front(), std::string(PORTABLE_SOLVER)),
+INSTANTIATE_TEST_SUITE_P(Paths, LongRun, ::testing::Values(vectorTargetNames().front(), std::string(PORTABLE_SOLVER)),
                          solverParamName);
 
 TEST_P(LongRun, TwentyThousandStepsWithDropsStayFinite)
