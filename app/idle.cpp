@@ -13,10 +13,8 @@ void idle()
     perfLast = now;
 
     // The step size is fixed; perfDelta only feeds the frame-rate overlay.
-    if (!paused) {
+    if (!paused)
         simulationStep();
-        noteFieldsChanged();
-    }
 
     glutPostRedisplay();
 }

@@ -32,7 +32,6 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
         break;
     case 'd':
         randomDrop();
-        noteFieldsChanged();
         break;
     case 'f':
         glShadeModel(GL_FLAT);

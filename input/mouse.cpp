@@ -14,7 +14,6 @@ void mouse(int button, int state, int x, int y)
         zoomDrag = true;
     } else if (button == GLUT_MIDDLE_BUTTON && state == GLUT_DOWN) {
         dropAtPointer(x, y);
-        noteFieldsChanged();
     }
 }
 

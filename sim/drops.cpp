@@ -59,6 +59,7 @@ void addDrop(int cx, int cy, int r, float increment)
                 cell = DROP_CAP;
         }
     }
+    noteFieldsChanged();
 }
 
 void randomDrop()

@@ -14,4 +14,5 @@ void simulationStep()
     updateHeight();
     updateVelocities();
     applyBoundaries();
+    noteFieldsChanged();
 }
