@@ -15,11 +15,6 @@ const float* VertexAttributes::operator[](VertexArray k) const
 
 namespace {
 
-ColorInputs rangeInputs(const Field& field, float minimum, float scale)
-{
-    return ColorInputs{field.data(), minimum, scale, colorOffsets[0], colorOffsets[1]};
-}
-
 void storeNormal(const SurfaceNormal& n, VertexAttributes& a, VertexArray x, unsigned cell)
 {
     a[x][cell] = float(n.x);
@@ -31,15 +26,10 @@ void storeNormal(const SurfaceNormal& n, VertexAttributes& a, VertexArray x, uns
 
 ColorInputs currentColorInputs()
 {
-    switch (colorMode) {
-    case 1: return rangeInputs(h, hMin, hScale);
-    case 2: return rangeInputs(heightChange, heightChangeMin, heightChangeScale);
-    case 3: return rangeInputs(heightAccel, heightAccelMin, heightAccelScale);
-    case 4: return rangeInputs(speedSq, speedSqMin, speedSqScale);
-    case 5: return rangeInputs(flowDirection, flowDirectionMin, flowDirectionScale);
-    case 6: return rangeInputs(energyProduct, energyProductMin, energyProductScale);
-    default: return ColorInputs{nullptr, 0.0f, 0.0f, colorOffsets[0], colorOffsets[1]};
-    }
+    const ModeQuantity* q = quantityOfMode(colorMode);
+    if (q == nullptr)
+        return ColorInputs{nullptr, 0.0f, 0.0f, colorOffsets[0], colorOffsets[1]};
+    return ColorInputs{q->field->data(), *q->min, *q->scale, colorOffsets[0], colorOffsets[1]};
 }
 
 void sizeVertexAttributes(VertexAttributes& a) { a.values.resize(size_t(VERTEX_ARRAY_COUNT) * CELL_COUNT); }

@@ -21,26 +21,12 @@ float hueChannel(float t)
     return 0.0f;
 }
 
-namespace {
-
-float rangeParameter(const Field& field, unsigned cell, float minimum, float scale)
-{
-    return float((double(field[cell]) - double(minimum)) * double(scale));
-}
-
-} // namespace
-
 float colorParameter(unsigned cell)
 {
-    switch (colorMode) {
-    case 1: return rangeParameter(h, cell, hMin, hScale);
-    case 2: return rangeParameter(heightChange, cell, heightChangeMin, heightChangeScale);
-    case 3: return rangeParameter(heightAccel, cell, heightAccelMin, heightAccelScale);
-    case 4: return rangeParameter(speedSq, cell, speedSqMin, speedSqScale);
-    case 5: return rangeParameter(flowDirection, cell, flowDirectionMin, flowDirectionScale);
-    case 6: return rangeParameter(energyProduct, cell, energyProductMin, energyProductScale);
-    default: return 0.64f; // mode 0, and the plain colour for anything unknown
-    }
+    const ModeQuantity* q = quantityOfMode(colorMode);
+    if (q == nullptr)
+        return 0.64f; // mode 0, and the plain colour for anything unknown
+    return float((double((*q->field)[cell]) - double(*q->min)) * double(*q->scale));
 }
 
 VertexColor vertexColor(unsigned cell)

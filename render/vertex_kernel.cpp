@@ -31,8 +31,6 @@ using DF = hn::Rebind<float, DD>;
 using VD = hn::Vec<DD>;
 using VF = hn::Vec<DF>;
 
-constexpr size_t MAX_LANES = 64; // above any target's lane count for doubles
-
 HWY_INLINE VD wide(VF f) { return hn::PromoteTo(DD(), f); }
 HWY_INLINE VD loadWide(const float* p) { return wide(hn::LoadU(DF(), p)); }
 HWY_INLINE VD constant(double c) { return hn::Set(DD(), c); }
@@ -42,8 +40,8 @@ HWY_INLINE VD constant(double c) { return hn::Set(DD(), c); }
 HWY_INLINE VF narrow(VD d)
 {
 #if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
-    double in[MAX_LANES];
-    float out[MAX_LANES];
+    double in[hn::MaxLanes(DD())];
+    float out[hn::MaxLanes(DD())];
     hn::StoreU(d, DD(), in);
     for (size_t k = 0; k < hn::Lanes(DD()); ++k)
         out[k] = float(in[k]);
