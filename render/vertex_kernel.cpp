@@ -13,6 +13,8 @@
 #include <hwy/foreach_target.h> // IWYU pragma: keep
 #include <hwy/highway.h>
 
+#include "sim/float_rounding-inl.h"
+
 #include <algorithm>
 
 #include "app/state.h"
@@ -35,21 +37,8 @@ HWY_INLINE VD wide(VF f) { return hn::PromoteTo(DD(), f); }
 HWY_INLINE VD loadWide(const float* p) { return wide(hn::LoadU(DF(), p)); }
 HWY_INLINE VD constant(double c) { return hn::Set(DD(), c); }
 
-// Rounds to float the IEEE way: an overflow gives infinity. The emulated targets'
-// DemoteTo saturates at the largest float instead, so they convert lane by lane.
-HWY_INLINE VF narrow(VD d)
-{
-#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
-    double in[hn::MaxLanes(DD())];
-    float out[hn::MaxLanes(DD())];
-    hn::StoreU(d, DD(), in);
-    for (size_t k = 0; k < hn::Lanes(DD()); ++k)
-        out[k] = float(in[k]);
-    return hn::LoadU(DF(), out);
-#else
-    return hn::DemoteTo(DF(), d);
-#endif
-}
+// Rounds to float the IEEE way (float_rounding-inl.h).
+HWY_INLINE VF narrow(VD d) { return ripplemoor_rounding::HWY_NAMESPACE::narrowToFloat(DD(), d); }
 
 // A double rounded to float and back: what storing it in a float variable does.
 HWY_INLINE VD throughFloat(VD d) { return wide(narrow(d)); }

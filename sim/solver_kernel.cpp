@@ -12,6 +12,8 @@
 #include <hwy/foreach_target.h> // IWYU pragma: keep
 #include <hwy/highway.h>
 
+#include "sim/float_rounding-inl.h"
+
 #include <cmath>
 #include <type_traits>
 
@@ -67,21 +69,8 @@ static_assert(hn::MaxLanes(DS()) == HALVES * hn::MaxLanes(DD()) && hn::MaxLanes(
 HWY_INLINE VD wide(VF f) { return hn::PromoteTo(DD(), f); }
 HWY_INLINE VD loadWide(const float* p) { return wide(hn::LoadU(DF(), p)); }
 
-// Rounds to float the IEEE way: an overflow gives infinity. The emulated targets'
-// DemoteTo saturates at the largest float instead, so they convert lane by lane.
-HWY_INLINE VF narrow(VD d)
-{
-#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
-    double in[hn::MaxLanes(DD())];
-    float out[hn::MaxLanes(DF())];
-    hn::StoreU(d, DD(), in);
-    for (size_t k = 0; k < hn::Lanes(DD()); ++k)
-        out[k] = float(in[k]);
-    return hn::LoadU(DF(), out);
-#else
-    return hn::DemoteTo(DF(), d);
-#endif
-}
+// Rounds to float the IEEE way (float_rounding-inl.h).
+HWY_INLINE VF narrow(VD d) { return ripplemoor_rounding::HWY_NAMESPACE::narrowToFloat(DD(), d); }
 
 // ---- advection --------------------------------------------------------------------
 // SVE vectors have no size, so vectors live in named variables here, never in
