@@ -22,22 +22,35 @@ run_suite() {
         ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 600
 }
 
+# Each stage says what it cost, so that the CI budget can be watched.
 start=$SECONDS
-echo "== plain build =="
+stage_start=$SECONDS
+stage_name=""
+stage() {
+    if [ -n "${stage_name:-}" ]; then
+        echo "-- $stage_name: $((SECONDS - stage_start))s"
+    fi
+    stage_name="${1:-}"
+    stage_start=$SECONDS
+    [ -z "$stage_name" ] || echo "== $stage_name =="
+}
+
+stage "plain build"
 run_suite "$root/build-test" -DCMAKE_BUILD_TYPE=Release
 bash "$root/tools/package-test.sh" "$root/build-test"
-echo "== reproducibility: the package built again from a copy in another folder =="
+stage "reproducibility: the package built again from a copy in another folder"
 bash "$root/tools/repro-test.sh" "$root/build-test"
 
-echo "== cross-architecture builds (aarch64, s390x) under qemu-user =="
+stage "cross-architecture builds (aarch64, s390x) under qemu-user"
 bash "$root/tools/cross-test.sh"
 
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
+stage "AddressSanitizer + UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS="halt_on_error=1:abort_on_error=1" \
 UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
     run_suite "$root/build-test-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIPPLEMOOR_SANITIZE=ON -DRIPPLEMOOR_BENCH=OFF
 
-echo "== fuzzing the TGA reader for ${fuzz_seconds}s =="
+stage "fuzzing the TGA reader for ${fuzz_seconds}s"
 bash "$root/tools/fuzz.sh" "$fuzz_seconds"
 
+stage
 echo "All tests passed in $((SECONDS - start))s."
