@@ -63,7 +63,6 @@ ColorKey currentColorKey()
 
 struct SurfaceCache {
     VertexAttributes attributes;
-    bool sized = false;
     bool geometryBuilt = false, colorsBuilt = false;
     uint64_t geometryRevision = 0;
     ColorKey colorKey{};
@@ -79,10 +78,8 @@ SurfaceCache& cache()
 const VertexAttributes& currentAttributes()
 {
     SurfaceCache& c = cache();
-    if (!c.sized) {
+    if (c.attributes.values.empty())
         sizeVertexAttributes(c.attributes);
-        c.sized = true;
-    }
     if (!c.geometryBuilt || c.geometryRevision != fieldsRevision) {
         buildSurfaceGeometry(c.attributes);
         c.geometryRevision = fieldsRevision;
