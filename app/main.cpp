@@ -24,11 +24,8 @@ int main(int argc, char** argv)
     // Line-buffered so that the progress and drop lines reach a pipe as they happen.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::printf("Init\n");
-    std::srand(unsigned(std::time(nullptr)));
-
-    colorMode = 0;
-    sizeFields();
-    resetFields();
+    basin.generator.seed(uint32_t(std::time(nullptr)));
+    startSimulation();
 
     glutInit(&argc, argv);
     refuseLeftoverArguments(argc, argv);
@@ -52,7 +49,6 @@ int main(int argc, char** argv)
     skybox->Init(&rect);
 
     initFont();
-    resetRanges();
 
     std::printf("Starting simulation...\n");
     glutMainLoop();

@@ -19,13 +19,14 @@
 #include "app/fixed_gl_state.h"
 #include "app/reshape.h"
 #include "app/state.h"
+#include "render/camera.h"
 #include "render/display.h"
 #include "render/surface.h"
 #include "render/text.h"
 #include "render/vertex_attributes.h"
 #include "render/vertex_color.h"
-#include "render/vertex_path.h"
-#include "sim/drops.h"
+#include "simd/targets.h"
+#include "app/drops.h"
 #include "sim/step.h"
 
 namespace {
@@ -60,7 +61,6 @@ void setFixedState()
 // is a real computation.
 void makeWaves()
 {
-    sizeFields();
     resetFields();
     resetRanges();
     addDrop(80, 80, 6, 0.1f);
@@ -225,7 +225,7 @@ int main(int argc, char** argv)
 
     std::printf("GL: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     const int cpuFrames = frames * 10;
-    const std::vector<std::string>& names = vertexPathNames();
+    const std::vector<std::string>& names = simd::targetNames();
     VertexAttributes a;
     sizeVertexAttributes(a);
     double perVertex = 1e30;
@@ -233,11 +233,11 @@ int main(int argc, char** argv)
     for (int round = 0; round < ROUNDS; ++round) {
         perVertex = std::min(perVertex, timePerVertexBuild(cpuFrames));
         for (size_t k = 0; k < names.size(); ++k) {
-            useVertexPath(names[k]);
+            simd::useTarget(names[k]);
             passes[k] = std::min(passes[k], timeAttributePasses(a, cpuFrames));
         }
     }
-    useDefaultVertexPath();
+    simd::useDefaultTarget();
     std::printf("building one frame's vertex attributes, no GL (ms/frame, thread CPU time, best of %d):\n",
                 ROUNDS);
     std::printf("  %-28s %8.3f\n", "per vertex (before)", perVertex);

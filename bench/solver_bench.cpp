@@ -1,99 +1,177 @@
-// Times one simulation step and each stage on a disturbed 160 x 160 basin.
+// Times the solver: one step of a disturbed basin per target, size and thread
+// count (ns per cell in the counters), the seed's stages one by one, and two
+// basins stepped in two threads against one thread stepping both.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "app/state.h"
-#include "bench/reference_step.h"
 #include "sim/advect.h"
+#include "sim/basin.h"
 #include "sim/boundaries.h"
-#include "sim/drops.h"
 #include "sim/height_update.h"
-#include "sim/solver_path.h"
-#include "sim/state_dump.h"
-#include "sim/step.h"
+#include "sim/threads.h"
 #include "sim/velocity_update.h"
+#include "simd/targets.h"
 
 namespace {
 
-// A few hundred steps after a handful of drops: waves everywhere, not rest.
-void disturbedState(int mode)
+// A few hundred steps after a handful of drops: waves everywhere, not rest. The
+// drops scale with the basin, so every size is as busy as the seed's.
+Basin disturbedBasin(int size, int mode, int threads = 1)
 {
-    sizeFields();
-    resetFields();
-    resetRanges();
-    colorMode = mode;
-    std::srand(7);
-    for (int k = 0; k < 400; ++k) {
-        if (k % 40 == 0)
-            randomDrop();
-        simulationStep();
-    }
+    BasinConfig config;
+    config.width = config.height = size;
+    config.threads = threads;
+    Basin basin(config);
+    basin.colorMode = mode;
+    basin.generator.seed(7);
+    const int drops = std::max(1, size * size / (160 * 160)) * 10;
+    for (int k = 0; k < drops; ++k)
+        basin.randomDrop();
+    for (int k = 0; k < 100; ++k)
+        basin.step();
+    return basin;
 }
 
-// Reference and optimised steps must agree to the bit before either is timed.
-void checkAgainstReference(int mode)
+// Every target must give the portable loops' bits before any is timed.
+void checkTargetsAgree(int size, int mode)
 {
-    disturbedState(mode);
-    for (int k = 0; k < 50; ++k)
-        reference::simulationStep();
-    const uint64_t expected = stateHash();
-    disturbedState(mode);
-    for (int k = 0; k < 50; ++k)
-        simulationStep();
-    if (stateHash() != expected) {
-        std::fprintf(stderr, "solver differs from the reference in mode %d\n", mode);
-        std::exit(1);
+    simd::useTarget(simd::PORTABLE);
+    Basin reference = disturbedBasin(size, mode);
+    for (int k = 0; k < 20; ++k)
+        reference.step();
+    for (const std::string& target : simd::targetNames()) {
+        simd::useTarget(target);
+        Basin basin = disturbedBasin(size, mode, 2);
+        for (int k = 0; k < 20; ++k)
+            basin.step();
+        if (basin.stateHash() != reference.stateHash()) {
+            std::fprintf(stderr, "target %s differs from the portable loops at %d x %d in mode %d\n",
+                         target.c_str(), size, size, mode);
+            std::exit(1);
+        }
     }
+    simd::useDefaultTarget();
+}
+
+void perCell(benchmark::State& state, const Basin& basin)
+{
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(basin.cellCount()));
+    state.counters["ns_per_cell"] =
+        benchmark::Counter(double(basin.cellCount()), benchmark::Counter::kIsIterationInvariantRate |
+                                                          benchmark::Counter::kInvert);
+}
+
+// BM_Step/<target>/<size>/<threads>, mode 0.
+void timeStep(benchmark::State& state, const std::string& target)
+{
+    simd::useTarget(target);
+    state.SetLabel(simd::chosenTargetName());
+    Basin basin = disturbedBasin(int(state.range(0)), MODE_PLAIN, int(state.range(1)));
+    for (auto _ : state) {
+        basin.step();
+        benchmark::ClobberMemory();
+    }
+    perCell(state, basin);
+    simd::useDefaultTarget();
 }
 
 template <typename Stage>
-void timeStage(benchmark::State& state, Stage stage, const std::string& solver = solverNames().front())
+void timeStage(benchmark::State& state, Stage stage)
 {
-    const int mode = int(state.range(0));
-    useSolver(solver);
-    state.SetLabel(activeSolverName());
-    disturbedState(mode);
+    Basin basin = disturbedBasin(160, int(state.range(0)));
     for (auto _ : state) {
-        stage();
+        stage(basin);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
-    useDefaultSolver();
 }
 
-void BM_StepReferenceO2(benchmark::State& s) { timeStage(s, [] { reference::simulationStep(); }); }
-void BM_AdvectH(benchmark::State& s) { timeStage(s, [] { advect(h, 0); }); }
-void BM_AdvectU(benchmark::State& s) { timeStage(s, [] { advect(u, 1); }); }
-void BM_AdvectV(benchmark::State& s) { timeStage(s, [] { advect(v, 2); }); }
-void BM_UpdateHeight(benchmark::State& s) { timeStage(s, [] { updateHeight(); }); }
-void BM_UpdateVelocities(benchmark::State& s) { timeStage(s, [] { updateVelocities(); }); }
-void BM_ApplyBoundaries(benchmark::State& s) { timeStage(s, [] { applyBoundaries(); }); }
+void BM_AdvectH(benchmark::State& s) { timeStage(s, [](Basin& b) { advect(b, b.h, ADVECT_H); }); }
+void BM_AdvectU(benchmark::State& s) { timeStage(s, [](Basin& b) { advect(b, b.u, ADVECT_U); }); }
+void BM_AdvectV(benchmark::State& s) { timeStage(s, [](Basin& b) { advect(b, b.v, ADVECT_V); }); }
+void BM_UpdateHeight(benchmark::State& s) { timeStage(s, [](Basin& b) { updateHeight(b); }); }
+void BM_UpdateVelocities(benchmark::State& s) { timeStage(s, [](Basin& b) { updateVelocities(b); }); }
+void BM_ApplyBoundaries(benchmark::State& s) { timeStage(s, [](Basin& b) { applyBoundaries(b); }); }
+
+// A wall across the basin with two slits against the same basin open: what the
+// walls cost a step.
+void BM_StepWithWalls(benchmark::State& state)
+{
+    Basin basin = disturbedBasin(160, MODE_PLAIN);
+    for (int y = 0; y < 160; ++y)
+        if (y < 70 || (y > 74 && y < 85) || y > 89)
+            basin.walls[size_t(basin.cellIndex(60, y))] = 1;
+    for (auto _ : state) {
+        basin.step();
+        benchmark::ClobberMemory();
+    }
+    perCell(state, basin);
+}
+
+// Two basins of 256 x 256 cells, 20 steps each: in two threads at once (UseRealTime) ...
+void BM_TwoBasinsTwoThreads(benchmark::State& state)
+{
+    Basin a = disturbedBasin(256, MODE_PLAIN), b = disturbedBasin(256, MODE_PLAIN);
+    for (auto _ : state) {
+        std::thread other([&] {
+            for (int k = 0; k < 20; ++k)
+                b.step();
+        });
+        for (int k = 0; k < 20; ++k)
+            a.step();
+        other.join();
+    }
+}
+
+// ... and one thread stepping both.
+void BM_TwoBasinsOneThread(benchmark::State& state)
+{
+    Basin a = disturbedBasin(256, MODE_PLAIN), b = disturbedBasin(256, MODE_PLAIN);
+    for (auto _ : state) {
+        for (int k = 0; k < 20; ++k)
+            b.step();
+        for (int k = 0; k < 20; ++k)
+            a.step();
+    }
+}
 
 } // namespace
 
 #define MODES ->Arg(0)->Arg(6)->Unit(benchmark::kMicrosecond)
-BENCHMARK(BM_StepReferenceO2) MODES;
 BENCHMARK(BM_AdvectH) MODES;
 BENCHMARK(BM_AdvectU) MODES;
 BENCHMARK(BM_AdvectV) MODES;
 BENCHMARK(BM_UpdateHeight) MODES;
 BENCHMARK(BM_UpdateVelocities) MODES;
 BENCHMARK(BM_ApplyBoundaries) MODES;
+BENCHMARK(BM_StepWithWalls)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TwoBasinsTwoThreads)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TwoBasinsOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    checkAgainstReference(0);
-    checkAgainstReference(6);
-    // One step benchmark per solver this processor offers: BM_Step/<name>.
-    for (const std::string& solver : solverNames())
-        benchmark::RegisterBenchmark(("BM_Step/" + solver).c_str(),
-                                     [solver](benchmark::State& s) { timeStage(s, [] { simulationStep(); }, solver); })
-            MODES;
+    for (int size : {160, 97})
+        for (int mode : {0, 6})
+            checkTargetsAgree(size, mode);
+    // BM_Step/<target>/<size>/<threads>: every target on one thread at the seed's
+    // size and up; the default target on every core as well.
+    const int cores = availableThreads();
+    for (const std::string& target : simd::targetNames()) {
+        auto* b = benchmark::RegisterBenchmark(("BM_Step/" + target).c_str(),
+                                               [target](benchmark::State& s) { timeStep(s, target); });
+        b->Unit(benchmark::kMicrosecond)->UseRealTime();
+        for (int size : {160, 512, 1024, 2048, 4096}) {
+            b->Args({size, 1});
+            if (target == simd::targetNames().front() && cores > 1)
+                b->Args({size, cores});
+        }
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

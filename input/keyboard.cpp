@@ -5,7 +5,7 @@
 #include <GL/gl.h>
 
 #include "app/state.h"
-#include "sim/drops.h"
+#include "app/drops.h"
 
 void keyboard(unsigned char key, int /*x*/, int /*y*/)
 {
@@ -27,8 +27,8 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
         colorOffsets[1] = 0.0;
         break;
     case 'c':
-        colorOffsets[0] = 1.0 / 3.0;
-        colorOffsets[1] = -1.0 / 3.0;
+        colorOffsets[0] = COLOR_OFFSETS_AT_START[0];
+        colorOffsets[1] = COLOR_OFFSETS_AT_START[1];
         break;
     case 'd':
         randomDrop();

@@ -4,7 +4,7 @@
 
 #include "app/state.h"
 #include "render/camera.h"
-#include "sim/drops.h"
+#include "app/drops.h"
 
 void mouse(int button, int state, int x, int y)
 {

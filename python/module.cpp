@@ -1,23 +1,26 @@
-// ripplemoor._core: the real solver library as a Python extension. The state is
-// the program's process-wide state (app/state.h), so there is one simulation per
-// process; the fields are handed out as NumPy arrays over its own memory.
+// ripplemoor._core: the real solver library as a Python extension. A Basin is a
+// basin of the library (sim/basin.h) with a lock of its own; its fields are handed
+// out as NumPy arrays over its own memory. The module-level functions work on the
+// program's basin (app/state.h), as they always have.
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/state.h"
 #include "python/arguments.h"
-#include "sim/drops.h"
-#include "sim/solver_path.h"
-#include "sim/state_dump.h"
-#include "sim/step.h"
+#include "sim/basin.h"
+#include "sim/threads.h"
+#include "simd/targets.h"
 
 namespace py = pybind11;
 using ripplemoor_python::integerArgument;
@@ -26,93 +29,113 @@ using ripplemoor_python::textArgument;
 
 namespace {
 
-// step() runs without the GIL; every call that touches the state takes this lock,
-// so a second Python thread waits instead of racing the solver. Writes through
-// the field views bypass it.
-std::mutex& stateMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
+// A basin and the lock that every call touching it takes; step() holds it
+// without the GIL, so a second Python thread on the same basin waits instead of
+// racing the solver, while threads on other basins run. Writes through the views
+// bypass it. Views hold a reference, so the memory outlives the Python object.
+struct Box {
+    explicit Box(const BasinConfig& config) : owned(std::make_unique<Basin>(config)), basin(owned.get()) {}
+    explicit Box(Basin& shared) : basin(&shared) {}
+    std::unique_ptr<Basin> owned;
+    Basin* basin;
+    std::mutex mutex;
+};
+using BoxPtr = std::shared_ptr<Box>;
 
-struct NamedField {
-    const char* name;
-    Field* field;
+class PyBasin {
+public:
+    explicit PyBasin(BoxPtr box) : box_(std::move(box)) {}
+    Basin& basin() const { return *box_->basin; }
+    std::mutex& mutex() const { return box_->mutex; }
+    const BoxPtr& box() const { return box_; }
+
+private:
+    BoxPtr box_;
 };
 
-const NamedField FIELDS[] = {
-    {"h", &h},
-    {"u", &u},
-    {"v", &v},
-    {"scratch", &scratch},
-    {"heightChange", &heightChange},
-    {"heightAccel", &heightAccel},
-    {"speedSq", &speedSq},
-    {"flowDirection", &flowDirection},
-    {"energyProduct", &energyProduct},
-};
+// ---- configuration ----------------------------------------------------------------
 
-struct NamedRange {
-    const char* name;
-    float* value;
-};
-
-// In the order of the dump.
-const NamedRange RANGES[] = {
-    {"hMax", &hMax},
-    {"hMin", &hMin},
-    {"hScale", &hScale},
-    {"heightChangeMax", &heightChangeMax},
-    {"heightChangeMin", &heightChangeMin},
-    {"heightChangeScale", &heightChangeScale},
-    {"heightAccelMax", &heightAccelMax},
-    {"heightAccelMin", &heightAccelMin},
-    {"heightAccelScale", &heightAccelScale},
-    {"speedSqMax", &speedSqMax},
-    {"speedSqMin", &speedSqMin},
-    {"speedSqScale", &speedSqScale},
-    {"flowDirectionMax", &flowDirectionMax},
-    {"flowDirectionMin", &flowDirectionMin},
-    {"flowDirectionScale", &flowDirectionScale},
-    {"energyProductMax", &energyProductMax},
-    {"energyProductMin", &energyProductMin},
-    {"energyProductScale", &energyProductScale},
-};
-
-std::string fieldNames()
+float positiveFloat(const py::object& value, const char* function, const char* name)
 {
-    std::string names;
-    for (const NamedField& f : FIELDS)
-        names += std::string(names.empty() ? "" : ", ") + f.name;
-    return names;
+    const double d = realArgument(value, function, name);
+    if (!std::isfinite(d) || !(d > 0.0) || !std::isfinite(float(d)) || !(float(d) > 0.0f))
+        throw py::value_error(std::string(function) + "(): " + name + " must be a finite positive number, got " +
+                              py::repr(value).cast<std::string>());
+    return float(d);
 }
 
-// The same start as the replay tool: fields sized and at rest, ranges reset,
-// colour mode 0, the default solver, rand() unseeded.
-void startUp()
+int threadsArgument(const py::object& value, const char* function)
 {
-    colorMode = 0;
-    sizeFields();
-    resetFields();
-    resetRanges();
+    if (value.is_none())
+        return 0;
+    return int(integerArgument(value, function, "threads", 1, 4096));
 }
 
-py::array field(const py::object& nameArg)
+BasinConfig configOf(const py::object& width, const py::object& height, const py::object& cellSize,
+                     const py::object& timestep, const py::object& gravity, const py::object& restHeight,
+                     const py::object& threads)
 {
-    const std::string name = textArgument(nameArg, "field", "name");
-    const auto found = std::find_if(std::begin(FIELDS), std::end(FIELDS),
-                                    [&](const NamedField& f) { return name == f.name; });
-    if (found == std::end(FIELDS))
-        throw py::value_error("field(): unknown name '" + name + "'; the fields are " + fieldNames());
-    // The fields are sized once and never reallocated, so the memory outlives every
-    // view; the capsule only tells NumPy not to copy or free it.
-    const py::capsule owner(found->field->data(), [](void*) {});
-    const ssize_t n = GRID_SIZE;
-    return py::array_t<float>({n, n}, {ssize_t(sizeof(float)) * n, ssize_t(sizeof(float))},
-                              found->field->data(), owner);
+    BasinConfig c;
+    c.width = int(integerArgument(width, "Basin", "width", 3, INT_MAX));
+    c.height = int(integerArgument(height, "Basin", "height", 3, INT_MAX));
+    c.cellSize = positiveFloat(cellSize, "Basin", "cell_size");
+    c.timestep = positiveFloat(timestep, "Basin", "timestep");
+    const double g = realArgument(gravity, "Basin", "gravity");
+    if (!std::isfinite(g) || !(g > 0.0))
+        throw py::value_error("Basin(): gravity must be a finite positive number, got " +
+                              py::repr(gravity).cast<std::string>());
+    c.gravity = g;
+    c.restHeight = positiveFloat(restHeight, "Basin", "rest_height");
+    c.threads = threadsArgument(threads, "Basin");
+    return c;
 }
 
-void step(const py::object& countArg)
+BoxPtr makeBox(const BasinConfig& config)
+{
+    try {
+        return std::make_shared<Box>(config);
+    } catch (const std::length_error& e) {
+        throw py::value_error(std::string("Basin(): ") + e.what());
+    } catch (const std::invalid_argument& e) {
+        throw py::value_error(std::string("Basin(): ") + e.what());
+    } catch (const std::bad_alloc&) {
+        throw py::value_error("Basin(): not enough memory for a basin of " + std::to_string(config.width) + " x " +
+                              std::to_string(config.height) + " cells");
+    }
+}
+
+// ---- views ------------------------------------------------------------------------
+
+// An array over the basin's memory, shape (height, width), indexed [y, x]; the
+// capsule keeps the basin alive for as long as the view lives.
+template <typename T>
+py::array viewOf(const BoxPtr& box, T* data, const py::dtype& dtype)
+{
+    auto* keep = new BoxPtr(box);
+    const py::capsule owner(keep, [](void* p) { delete static_cast<BoxPtr*>(p); });
+    const Basin& b = *box->basin;
+    const py::ssize_t w = b.width(), h = b.height();
+    return py::array(dtype, {h, w}, {py::ssize_t(sizeof(T)) * w, py::ssize_t(sizeof(T))}, data, owner);
+}
+
+py::array fieldView(const PyBasin& self, const py::object& nameArg, const char* function)
+{
+    const std::string name = textArgument(nameArg, function, "name");
+    const NamedField* found = findField(name);
+    if (found == nullptr)
+        throw py::value_error(std::string(function) + "(): unknown name '" + name + "'; the fields are " +
+                              fieldNameList());
+    return viewOf(self.box(), (self.basin().*found->field).data(), py::dtype::of<float>());
+}
+
+py::array wallsView(const PyBasin& self)
+{
+    return viewOf(self.box(), self.basin().walls.data(), py::dtype("bool"));
+}
+
+// ---- operations -------------------------------------------------------------------
+
+void step(const PyBasin& self, const py::object& countArg)
 {
     const long long count = integerArgument(countArg, "step", "n", 0, LLONG_MAX);
     // In chunks, so that Ctrl-C is seen during a long run.
@@ -121,9 +144,9 @@ void step(const py::object& countArg)
         const long long chunk = std::min(CHUNK, count - done);
         {
             py::gil_scoped_release release;
-            std::lock_guard<std::mutex> lock(stateMutex());
+            std::lock_guard<std::mutex> lock(self.mutex());
             for (long long k = 0; k < chunk; ++k)
-                simulationStep();
+                self.basin().step();
         }
         done += chunk;
         if (done < count && PyErr_CheckSignals() != 0)
@@ -131,54 +154,197 @@ void step(const py::object& countArg)
     }
 }
 
-void addDropChecked(const py::object& cxArg, const py::object& cyArg, const py::object& radiusArg,
-                    const py::object& incrementArg)
+void stepAll(const py::object& basinsArg, const py::object& countArg)
+{
+    const long long count = integerArgument(countArg, "step_all", "n", 0, LLONG_MAX);
+    if (!py::isinstance<py::sequence>(basinsArg) || py::isinstance<py::str>(basinsArg))
+        throw py::type_error("step_all(): basins must be a sequence of Basin, not " +
+                             std::string(Py_TYPE(basinsArg.ptr())->tp_name));
+    std::vector<PyBasin*> basins;
+    for (const py::handle item : basinsArg) {
+        if (!py::isinstance<PyBasin>(item))
+            throw py::type_error("step_all(): every item of basins must be a Basin, not " +
+                                 std::string(Py_TYPE(item.ptr())->tp_name));
+        PyBasin* b = item.cast<PyBasin*>();
+        for (PyBasin* other : basins)
+            if (other->box() == b->box())
+                throw py::value_error("step_all(): a basin appears twice in basins");
+        basins.push_back(b);
+    }
+    constexpr long long CHUNK = 1024;
+    const int n = int(basins.size());
+    for (long long done = 0; done < count;) {
+        const long long chunk = std::min(CHUNK, count - done);
+        {
+            py::gil_scoped_release release;
+            // One basin per OpenMP thread at a time; each takes its own lock.
+#pragma omp parallel for schedule(dynamic, 1) num_threads(std::max(1, std::min(n, availableThreads())))
+            for (int k = 0; k < n; ++k) {
+                std::lock_guard<std::mutex> lock(basins[size_t(k)]->mutex());
+                for (long long s = 0; s < chunk; ++s)
+                    basins[size_t(k)]->basin().step();
+            }
+        }
+        done += chunk;
+        if (done < count && PyErr_CheckSignals() != 0)
+            throw py::error_already_set();
+    }
+}
+
+void addDrop(const PyBasin& self, const py::object& cxArg, const py::object& cyArg, const py::object& radiusArg,
+             const py::object& incrementArg)
 {
     const int cx = int(integerArgument(cxArg, "add_drop", "cx", INT_MIN, INT_MAX));
     const int cy = int(integerArgument(cyArg, "add_drop", "cy", INT_MIN, INT_MAX));
     const int radius = int(integerArgument(radiusArg, "add_drop", "radius", 1, INT_MAX));
     const float increment = float(realArgument(incrementArg, "add_drop", "increment"));
-    std::lock_guard<std::mutex> lock(stateMutex());
-    addDrop(cx, cy, radius, increment);
+    std::lock_guard<std::mutex> lock(self.mutex());
+    self.basin().addDrop(cx, cy, radius, increment);
 }
 
-void setColorMode(const py::object& modeArg)
+void setColorMode(const PyBasin& self, const py::object& modeArg)
 {
-    const int mode = int(integerArgument(modeArg, "", "color_mode", 0, 6));
-    std::lock_guard<std::mutex> lock(stateMutex());
-    colorMode = mode;
+    const int mode = int(integerArgument(modeArg, "", "color_mode", FIRST_MODE, LAST_MODE));
+    std::lock_guard<std::mutex> lock(self.mutex());
+    self.basin().colorMode = mode;
 }
 
-py::dict ranges()
+py::dict ranges(const PyBasin& self)
 {
-    std::lock_guard<std::mutex> lock(stateMutex());
+    std::lock_guard<std::mutex> lock(self.mutex());
     py::dict result;
-    for (const NamedRange& r : RANGES)
-        result[r.name] = double(*r.value);
+    for (const NamedRange& r : rangeVariables())
+        result[r.name.c_str()] = double(self.basin().*r.value);
     return result;
 }
 
-void useSolverChecked(const py::object& nameArg)
-{
-    const std::string name = textArgument(nameArg, "use_solver", "name");
-    std::lock_guard<std::mutex> lock(stateMutex());
-    if (useSolver(name))
-        return;
-    std::string offered;
-    for (const std::string& choice : solverNames())
-        offered += std::string(offered.empty() ? "" : ", ") + choice;
-    throw py::value_error("use_solver(): unknown or unavailable solver '" + name +
-                          "'; this processor offers: " + offered);
-}
-
-py::bytes dump()
+py::bytes dump(const PyBasin& self)
 {
     std::vector<unsigned char> bytes;
     {
-        std::lock_guard<std::mutex> lock(stateMutex());
-        bytes = stateBytes();
+        std::lock_guard<std::mutex> lock(self.mutex());
+        bytes = self.basin().dump();
     }
     return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+void useTargetChecked(const py::object& nameArg, const char* function)
+{
+    const std::string name = textArgument(nameArg, function, "name");
+    if (simd::useTarget(name))
+        return;
+    throw py::value_error(std::string(function) + "(): unknown or unavailable target '" + name +
+                          "'; this processor offers: " + simd::targetList());
+}
+
+py::list targetNames()
+{
+    py::list names;
+    for (const std::string& name : simd::targetNames())
+        names.append(name);
+    return names;
+}
+
+// ---- pickling ---------------------------------------------------------------------
+
+// Configuration, fields (scratch included), walls, mode, ranges and the
+// generator: the copy's next steps give the original's bits.
+py::tuple stateOf(const PyBasin& self)
+{
+    std::lock_guard<std::mutex> lock(self.mutex());
+    const Basin& b = self.basin();
+    const BasinConfig& c = b.config();
+    py::dict fields;
+    for (const NamedField& f : BASIN_FIELDS) {
+        const Field& values = b.*f.field;
+        fields[f.name] = py::bytes(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(float));
+    }
+    py::list rangeValues;
+    for (const NamedRange& r : rangeVariables())
+        rangeValues.append(double(b.*r.value));
+    py::list words;
+    for (uint32_t w : b.generator.words)
+        words.append(w);
+    return py::make_tuple(1, py::make_tuple(c.width, c.height, double(c.cellSize), double(c.timestep), c.gravity,
+                                            double(c.restHeight), c.threads),
+                          fields, py::bytes(reinterpret_cast<const char*>(b.walls.data()), b.walls.size()),
+                          b.colorMode, rangeValues, py::make_tuple(words, b.generator.front, b.generator.rear));
+}
+
+PyBasin basinFromState(const py::tuple& state)
+{
+    if (state.size() != 7 || state[0].cast<int>() != 1)
+        throw py::value_error("Basin: unknown pickled state");
+    const py::tuple c = state[1].cast<py::tuple>();
+    BasinConfig config;
+    config.width = c[0].cast<int>();
+    config.height = c[1].cast<int>();
+    config.cellSize = float(c[2].cast<double>());
+    config.timestep = float(c[3].cast<double>());
+    config.gravity = c[4].cast<double>();
+    config.restHeight = float(c[5].cast<double>());
+    config.threads = c[6].cast<int>();
+    PyBasin result(makeBox(config));
+    Basin& b = result.basin();
+    const py::dict fields = state[2].cast<py::dict>();
+    for (const NamedField& f : BASIN_FIELDS) {
+        const std::string bytes = fields[f.name].cast<std::string>();
+        Field& values = b.*f.field;
+        if (bytes.size() != values.size() * sizeof(float))
+            throw py::value_error(std::string("Basin: pickled field ") + f.name + " has the wrong size");
+        std::memcpy(values.data(), bytes.data(), bytes.size());
+    }
+    const std::string walls = state[3].cast<std::string>();
+    if (walls.size() != b.walls.size())
+        throw py::value_error("Basin: pickled walls have the wrong size");
+    std::memcpy(b.walls.data(), walls.data(), walls.size());
+    b.colorMode = state[4].cast<int>();
+    const py::list rangeValues = state[5].cast<py::list>();
+    if (rangeValues.size() != rangeVariables().size())
+        throw py::value_error("Basin: pickled ranges have the wrong size");
+    for (size_t k = 0; k < rangeVariables().size(); ++k)
+        b.*rangeVariables()[k].value = float(rangeValues[k].cast<double>());
+    const py::tuple g = state[6].cast<py::tuple>();
+    const py::list words = g[0].cast<py::list>();
+    if (words.size() != DropGenerator::WORDS)
+        throw py::value_error("Basin: pickled generator has the wrong size");
+    for (int k = 0; k < DropGenerator::WORDS; ++k)
+        b.generator.words[k] = words[size_t(k)].cast<uint32_t>();
+    b.generator.front = g[1].cast<int>() % DropGenerator::WORDS;
+    b.generator.rear = g[2].cast<int>() % DropGenerator::WORDS;
+    return result;
+}
+
+PyBasin copyOf(const PyBasin& self)
+{
+    BoxPtr box;
+    {
+        std::lock_guard<std::mutex> lock(self.mutex());
+        try {
+            box = std::make_shared<Box>(self.basin().config());
+        } catch (const std::bad_alloc&) {
+            throw py::value_error("copy(): not enough memory for the copy");
+        }
+        *box->basin = self.basin();
+    }
+    return PyBasin(box);
+}
+
+std::string reprOf(const PyBasin& self)
+{
+    const BasinConfig& c = self.basin().config();
+    const auto real = [](double x) { return py::repr(py::float_(x)).cast<std::string>(); };
+    return "ripplemoor.Basin(" + std::to_string(c.width) + ", " + std::to_string(c.height) +
+           ", cell_size=" + real(c.cellSize) + ", timestep=" + real(c.timestep) + ", gravity=" + real(c.gravity) +
+           ", rest_height=" + real(c.restHeight) + ", threads=" +
+           (c.threads == 0 ? std::string("None") : std::to_string(c.threads)) + ")";
+}
+
+// The program's basin, for the module-level functions of the first module.
+const PyBasin& programBasin()
+{
+    static const PyBasin program(std::make_shared<Box>(basin));
+    return program;
 }
 
 } // namespace
@@ -189,89 +355,175 @@ PYBIND11_MODULE(_core, m)
     py::options options;
     options.disable_function_signatures();
     m.doc() = "The compiled core of ripplemoor; use the ripplemoor package.";
-    startUp();
+    startSimulation();
 
+    const BasinConfig defaults;
     m.attr("GRID_SIZE") = GRID_SIZE;
     m.attr("TIMESTEP") = double(TIMESTEP);
     m.attr("CELL_SIZE") = double(CELL_SIZE);
     m.attr("GRAVITY") = GRAVITY;
+    m.attr("FIELD_NAMES") = [] {
+        py::tuple names(FIELD_COUNT);
+        for (int k = 0; k < FIELD_COUNT; ++k)
+            names[size_t(k)] = BASIN_FIELDS[k].name;
+        return names;
+    }();
 
-    m.def("field", &field, py::arg("name"),
-          "field(name)\n--\n\n"
-          "The field called name as a writable float32 array of shape (160, 160),\n"
-          "indexed [y, x] for cell (x, y). It is the simulation's own memory, not a\n"
-          "copy: writes take effect in the next step, and the view stays valid and\n"
-          "shared for the life of the process, reset() included.\n\n"
-          "Names: h, u, v, scratch, heightChange, heightAccel, speedSq,\n"
-          "flowDirection, energyProduct. An unknown name raises ValueError.");
-    m.def("step", &step, py::arg("n") = 1,
-          "step(n=1)\n--\n\n"
-          "Runs n whole simulation steps (advect h, u, v; height update; velocity\n"
-          "update; border copy), without holding the GIL. n < 0 raises ValueError.");
-    m.def("add_drop", &addDropChecked, py::arg("cx"), py::arg("cy"), py::arg("radius"),
-          py::arg("increment"),
-          "add_drop(cx, cy, radius, increment)\n--\n\n"
-          "Raises the 2r x 2r patch of columns cx-r..cx+r-1 and rows cy-r..cy+r-1\n"
-          "of h by increment (r = radius, at least 1), capping each cell at 1.1.\n"
-          "Any centre is allowed: the patch is clipped at the edges of the grid.");
-    m.def("random_drop", [] {
-              std::lock_guard<std::mutex> lock(stateMutex());
-              randomDrop();
-          },
-          "random_drop()\n--\n\n"
-          "The drop of the program's 'd' key: a random place, radius 1 to 7 and\n"
-          "increment in [0.01, 0.07), from four draws of the C library's rand().");
-    m.def("seed", [](const py::object& s) {
-              const long long value = integerArgument(s, "seed", "s", 0, 4294967295LL);
-              std::lock_guard<std::mutex> lock(stateMutex());
-              std::srand(unsigned(value));
-          },
-          py::arg("s"),
-          "seed(s)\n--\n\n"
-          "Seeds the generator that random_drop() draws from (srand); s is 0 to 2**32-1.");
-    m.def("reset", [] {
-              std::lock_guard<std::mutex> lock(stateMutex());
-              resetFields();
-          },
-          "reset()\n--\n\n"
-          "The return to rest: h = 1, every other field 0. The colour mode, the\n"
-          "ranges and the solver stay as they are; field views stay valid.");
-    m.def("get_color_mode", [] { return colorMode; },
-          "get_color_mode()\n--\n\nThe colour mode, 0 to 6 (read ripplemoor.color_mode instead).");
-    m.def("set_color_mode", &setColorMode, py::arg("mode"),
-          "set_color_mode(mode)\n--\n\nSets the colour mode (set ripplemoor.color_mode instead).");
-    m.def("ranges", &ranges,
-          "ranges()\n--\n\n"
-          "The 18 range variables (hMax, hMin, hScale, heightChangeMax, ...,\n"
-          "energyProductScale) as a dict, as the latest step left them.");
-    m.def("solvers", [] {
-              py::list names;
-              for (const std::string& name : solverNames())
-                  names.append(name);
-              return names;
-          },
-          "solvers()\n--\n\n"
-          "The solvers this processor offers, as 'ripplemoor-replay --solver list'\n"
-          "prints them: the vector kernel's targets, the default first, then\n"
+    py::class_<PyBasin>(m, "Basin",
+                        "Basin(width=160, height=160, *, cell_size=0.3125, timestep=0.0625, gravity=10.0,\n"
+                        "      rest_height=1.0, threads=None)\n"
+                        "--\n\n"
+                        "A basin of water on a staggered grid of width x height cells: h at the\n"
+                        "cell centres, u on the face between cells (x-1, y) and (x, y), v on the\n"
+                        "face between (x, y-1) and (x, y). Each basin is independent: basins in\n"
+                        "different threads step in parallel, each under its own lock.\n\n"
+                        "width and height are at least 3; cell_size, timestep and rest_height are\n"
+                        "rounded to float32 as the solver uses them; gravity stays a double. All\n"
+                        "must be finite and positive. A size whose fields would not fit in this\n"
+                        "machine's memory raises ValueError before anything is allocated.\n\n"
+                        "threads is how many threads step() uses: None picks every core for\n"
+                        "basins of 256 x 256 cells or more, where the bands pay for their start,\n"
+                        "and one thread below. Every count gives the same bits.")
+        .def(py::init([](const py::object& width, const py::object& height, const py::object& cellSize,
+                         const py::object& timestep, const py::object& gravity, const py::object& restHeight,
+                         const py::object& threads) {
+                 return PyBasin(makeBox(configOf(width, height, cellSize, timestep, gravity, restHeight, threads)));
+             }),
+             py::arg("width") = defaults.width, py::arg("height") = defaults.height, py::kw_only(),
+             py::arg("cell_size") = double(defaults.cellSize), py::arg("timestep") = double(defaults.timestep),
+             py::arg("gravity") = defaults.gravity, py::arg("rest_height") = double(defaults.restHeight),
+             py::arg("threads") = py::none())
+        .def_property_readonly("width", [](const PyBasin& s) { return s.basin().width(); },
+                               "Cells along x (columns).")
+        .def_property_readonly("height", [](const PyBasin& s) { return s.basin().height(); },
+                               "Cells along y (rows).")
+        .def_property_readonly("cell_size", [](const PyBasin& s) { return double(s.basin().config().cellSize); },
+                               "The width of a cell (float32).")
+        .def_property_readonly("timestep", [](const PyBasin& s) { return double(s.basin().config().timestep); },
+                               "Simulated time per step (float32).")
+        .def_property_readonly("gravity", [](const PyBasin& s) { return s.basin().config().gravity; },
+                               "Gravitational acceleration of the velocity update.")
+        .def_property_readonly("rest_height",
+                               [](const PyBasin& s) { return double(s.basin().config().restHeight); },
+                               "The level that reset() returns to (float32).")
+        .def_property(
+            "threads", [](const PyBasin& s) { return s.basin().threads(); },
+            [](const PyBasin& s, const py::object& value) {
+                const int threads = threadsArgument(value, "threads");
+                std::lock_guard<std::mutex> lock(s.mutex());
+                s.basin().setThreads(threads);
+            },
+            "Threads that step() uses (set None for the default by size); never changes a bit.")
+        .def("field", [](const PyBasin& s, const py::object& name) { return fieldView(s, name, "field"); },
+             py::arg("name"),
+             "field(name)\n--\n\n"
+             "The field called name as a writable float32 array of shape (height,\n"
+             "width), indexed [y, x] for cell (x, y). It is the basin's own memory, not\n"
+             "a copy: writes take effect in the next step, and the view stays valid\n"
+             "(and keeps the basin alive) for as long as it lives, reset() included.\n\n"
+             "Names: h, u, v, heightChange, heightAccel, speedSq, flowDirection,\n"
+             "energyProduct, scratch. An unknown name raises ValueError.")
+        .def_property_readonly("walls", &wallsView,
+                               "The walls as a writable bool array of shape (height, width), indexed\n"
+                               "[y, x]: True marks a solid cell, which holds no water. No flow crosses\n"
+                               "a face beside a wall, advection draws no water out of one, and walls\n"
+                               "count in neither the ranges nor the volume. Write it between steps;\n"
+                               "reset() then empties the new walls.")
+        .def("step", &step, py::arg("n") = 1,
+             "step(n=1)\n--\n\n"
+             "Runs n whole simulation steps (advect h, u, v; height update; velocity\n"
+             "update; border copy), without holding the GIL and under the basin's own\n"
+             "lock. n < 0 raises ValueError.")
+        .def("add_drop", &addDrop, py::arg("cx"), py::arg("cy"), py::arg("radius"), py::arg("increment"),
+             "add_drop(cx, cy, radius, increment)\n--\n\n"
+             "Raises the 2r x 2r patch of columns cx-r..cx+r-1 and rows cy-r..cy+r-1\n"
+             "of h by increment (r = radius, at least 1), capping each cell at 1.1 times\n"
+             "the rest height. The patch is clipped at the edges and skips walls.")
+        .def(
+            "random_drop",
+            [](const PyBasin& s) {
+                std::lock_guard<std::mutex> lock(s.mutex());
+                s.basin().randomDrop();
+            },
+            "random_drop()\n--\n\n"
+            "A drop at a random place of the basin, with a radius of up to 5 % of its\n"
+            "shorter side (at least 1) and an increment in [0.01, 0.07), from four draws\n"
+            "of the basin's own generator.")
+        .def(
+            "seed",
+            [](const PyBasin& s, const py::object& value) {
+                const long long v = integerArgument(value, "seed", "s", 0, 4294967295LL);
+                std::lock_guard<std::mutex> lock(s.mutex());
+                s.basin().generator.seed(uint32_t(v));
+            },
+            py::arg("s"),
+            "seed(s)\n--\n\n"
+            "Seeds the basin's drop generator; s is 0 to 2**32-1. It draws what the\n"
+            "GNU C library's rand() draws after srand(s).")
+        .def(
+            "reset",
+            [](const PyBasin& s) {
+                std::lock_guard<std::mutex> lock(s.mutex());
+                s.basin().reset();
+            },
+            "reset()\n--\n\n"
+            "The return to rest: h = rest height (0 in walls), every other field 0.\n"
+            "The colour mode, the ranges and the walls stay; views stay valid.")
+        .def_property(
+            "color_mode", [](const PyBasin& s) { return s.basin().colorMode; }, &setColorMode,
+            "The colour mode, 0 to 6: which derived field and range each step computes\n"
+            "(0 plain, 1 h, 2 heightChange, 3 heightAccel, 4 speedSq, 5 flowDirection,\n"
+            "6 energyProduct). A value outside 0 to 6 raises ValueError.")
+        .def("ranges", &ranges,
+             "ranges()\n--\n\n"
+             "The 18 range variables (hMax, hMin, hScale, heightChangeMax, ...,\n"
+             "energyProductScale) as a dict, as the latest step left them.")
+        .def("dump", &dump,
+             "dump()\n--\n\n"
+             "The state as the replay tool's 'dump' writes it: h, u, v, heightChange,\n"
+             "heightAccel, speedSq, flowDirection, energyProduct (width x height\n"
+             "little-endian float32 each), then the 18 range variables.")
+        .def(
+            "state_hash",
+            [](const PyBasin& s) {
+                std::lock_guard<std::mutex> lock(s.mutex());
+                return s.basin().stateHash();
+            },
+            "state_hash()\n--\n\n"
+            "64-bit FNV-1a of dump(), the value that the replay tool's 'hash' prints\n"
+            "in hexadecimal.")
+        .def("copy", &copyOf,
+             "copy()\n--\n\n"
+             "An independent basin with the same configuration, fields, walls, mode,\n"
+             "ranges and generator state: its next steps give this one's bits.")
+        .def("__copy__", &copyOf)
+        .def("__deepcopy__", [](const PyBasin& s, const py::object&) { return copyOf(s); })
+        .def("__repr__", &reprOf)
+        .def(py::pickle(&stateOf, &basinFromState));
+
+    m.def("step_all", &stepAll, py::arg("basins"), py::arg("n") = 1,
+          "step_all(basins, n=1)\n--\n\n"
+          "Steps every basin of the sequence n times, the basins side by side on a\n"
+          "pool of threads (one per core), without the GIL; returns when all are\n"
+          "done. Each basin ends as if stepped alone. A basin listed twice raises\n"
+          "ValueError.");
+
+    m.def("_program_basin", [] { return programBasin(); },
+          "The program's basin, which the module-level functions work on.");
+
+    m.def("targets", &targetNames,
+          "targets()\n--\n\n"
+          "The vector targets this processor offers, as 'ripplemoor-replay --target\n"
+          "list' prints them: the kernels' instruction sets, the default first, and\n"
           "'portable'. Every one gives the same bits.");
-    m.def("use_solver", &useSolverChecked, py::arg("name"),
-          "use_solver(name)\n--\n\n"
-          "Selects a solver by name; an unknown or unavailable one raises ValueError.");
-    m.def("solver", [] {
-              std::lock_guard<std::mutex> lock(stateMutex());
-              return activeSolverName();
-          },
-          "solver()\n--\n\nThe name of the solver in use.");
-    m.def("dump", &dump,
-          "dump()\n--\n\n"
-          "The state as the replay tool's 'dump' writes it: h, u, v, heightChange,\n"
-          "heightAccel, speedSq, flowDirection, energyProduct (25600 little-endian\n"
-          "float32 each), then the 18 range variables.");
-    m.def("state_hash", [] {
-              std::lock_guard<std::mutex> lock(stateMutex());
-              return stateHash();
-          },
-          "state_hash()\n--\n\n"
-          "64-bit FNV-1a of dump(), the value that the replay tool's 'hash' prints\n"
-          "in hexadecimal.");
+    m.def("use_target", [](const py::object& name) { useTargetChecked(name, "use_target"); }, py::arg("name"),
+          "use_target(name)\n--\n\n"
+          "Selects the target of every kernel, process-wide; an unknown or\n"
+          "unavailable one raises ValueError.");
+    m.def("target", [] { return simd::chosenTargetName(); }, "target()\n--\n\nThe name of the target in use.");
+    // The earlier names of the same choice.
+    m.def("solvers", &targetNames, "solvers()\n--\n\nThe same as targets().");
+    m.def("use_solver", [](const py::object& name) { useTargetChecked(name, "use_solver"); }, py::arg("name"),
+          "use_solver(name)\n--\n\nThe same as use_target(name).");
+    m.def("solver", [] { return simd::chosenTargetName(); }, "solver()\n--\n\nThe same as target().");
 }

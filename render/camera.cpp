@@ -5,6 +5,8 @@
 
 #include "app/state.h"
 
+Camera camera;
+
 namespace {
 
 constexpr double TWO_PI = 6.283185307179586;

@@ -23,6 +23,9 @@ public:
     void AddRadius(double d);
 };
 
+// The program's one camera.
+extern Camera camera;
+
 constexpr double PHI_MIN = 3.141592653589793 / 1000.0;
 constexpr double PHI_MAX = 3.141592653589793 - 3.141592653589793 / 1000.0;
 

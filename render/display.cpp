@@ -4,6 +4,7 @@
 #include <GL/glut.h>
 
 #include "app/state.h"
+#include "render/camera.h"
 #include "background/background.h"
 #include "render/fps.h"
 #include "render/surface.h"

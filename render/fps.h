@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-// Frame-rate overlay: a ring of the last 20 rate samples and their average.
+#include "app/state.h" // the ring, fpsSamples[FPS_SAMPLE_COUNT]
 
-constexpr int FPS_SAMPLE_COUNT = 20;
+// Frame-rate overlay: a ring of the last FPS_SAMPLE_COUNT rate samples and their average.
 
 // Largest sample magnitude kept in the ring: twenty of them still sum within an int.
 constexpr int FPS_SAMPLE_LIMIT = 2147483647 / FPS_SAMPLE_COUNT;

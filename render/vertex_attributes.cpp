@@ -4,7 +4,7 @@
 #include "render/surface.h"
 #include "render/vertex_color.h"
 #include "render/vertex_kernel.h"
-#include "render/vertex_path.h"
+#include "simd/targets.h"
 
 float* VertexAttributes::operator[](VertexArray k) { return values.data() + size_t(k) * CELL_COUNT; }
 
@@ -29,7 +29,7 @@ ColorInputs currentColorInputs()
     const ModeQuantity* q = quantityOfMode(colorMode);
     if (q == nullptr)
         return ColorInputs{nullptr, 0.0f, 0.0f, colorOffsets[0], colorOffsets[1]};
-    return ColorInputs{q->field->data(), *q->min, *q->scale, colorOffsets[0], colorOffsets[1]};
+    return ColorInputs{(basin.*q->field).data(), basin.*q->min, basin.*q->scale, colorOffsets[0], colorOffsets[1]};
 }
 
 void sizeVertexAttributes(VertexAttributes& a) { a.values.resize(size_t(VERTEX_ARRAY_COUNT) * CELL_COUNT); }
@@ -65,18 +65,16 @@ void buildSurfaceColorsPortable(VertexAttributes& a)
 
 void buildSurfaceGeometry(VertexAttributes& a)
 {
-    const int64_t target = activeVertexTarget();
-    if (target == 0)
+    if (simd::portableChosen())
         buildSurfaceGeometryPortable(a);
     else
-        buildSurfaceGeometryKernel(target, h.data(), a);
+        buildSurfaceGeometryKernel(h.data(), a);
 }
 
 void buildSurfaceColors(VertexAttributes& a)
 {
-    const int64_t target = activeVertexTarget();
-    if (target == 0)
+    if (simd::portableChosen())
         buildSurfaceColorsPortable(a);
     else
-        buildSurfaceColorsKernel(target, currentColorInputs(), a);
+        buildSurfaceColorsKernel(currentColorInputs(), a);
 }

@@ -26,7 +26,7 @@ float colorParameter(unsigned cell)
     const ModeQuantity* q = quantityOfMode(colorMode);
     if (q == nullptr)
         return 0.64f; // mode 0, and the plain colour for anything unknown
-    return float((double((*q->field)[cell]) - double(*q->min)) * double(*q->scale));
+    return float((double((basin.*q->field)[cell]) - double(basin.*q->min)) * double(basin.*q->scale));
 }
 
 VertexColor vertexColor(unsigned cell)

@@ -148,27 +148,15 @@ HWY_EXPORT(BuildSurfaceGeometry);
 HWY_EXPORT(BuildSurfaceColors);
 } // namespace ripplemoor_vertex
 
-#if HWY_IDE || ((HWY_TARGETS & (HWY_TARGETS - 1)) == 0)
-#define RIPPLEMOOR_ON_TARGET(FUNC, target) HWY_STATIC_DISPATCH(FUNC)
-#else
-// The entry of the dispatch table for this target, found the way Highway finds
-// its own choice's.
-#define RIPPLEMOOR_ON_TARGET(FUNC, target)                                                             \
-    HWY_DISPATCH_TABLE(FUNC)[hwy::Num0BitsBelowLS1Bit_Nonzero64(uint64_t(                                \
-        (HWY_CHOSEN_TARGET_SHIFT(target) | HWY_CHOSEN_TARGET_MASK_SCALAR) & HWY_CHOSEN_TARGET_MASK_TARGETS))]
-#endif
-
-void buildSurfaceGeometryKernel(int64_t target, const float* h, VertexAttributes& out)
+void buildSurfaceGeometryKernel(const float* h, VertexAttributes& out)
 {
     using namespace ripplemoor_vertex;
-    (void)target;
-    RIPPLEMOOR_ON_TARGET(BuildSurfaceGeometry, target)(h, out);
+    HWY_DYNAMIC_DISPATCH(BuildSurfaceGeometry)(h, out);
 }
 
-void buildSurfaceColorsKernel(int64_t target, const ColorInputs& colors, VertexAttributes& out)
+void buildSurfaceColorsKernel(const ColorInputs& colors, VertexAttributes& out)
 {
     using namespace ripplemoor_vertex;
-    (void)target;
-    RIPPLEMOOR_ON_TARGET(BuildSurfaceColors, target)(colors, out);
+    HWY_DYNAMIC_DISPATCH(BuildSurfaceColors)(colors, out);
 }
 #endif

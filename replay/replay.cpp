@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+#include <stdexcept>
+
 #include "app/command_line.h"
-#include "app/state.h"
-#include "sim/drops.h"
-#include "sim/solver_path.h"
-#include "sim/state_dump.h"
-#include "sim/step.h"
+#include "sim/basin.h"
+#include "sim/walls.h"
+#include "simd/targets.h"
 
 namespace {
 
@@ -119,28 +120,26 @@ public:
     }
 
     long line() const { return line_; }
+    size_t argumentCount() const { return words_.size() - 1; }
 
 private:
     long line_;
     std::vector<std::string> words_;
 };
 
-Field* fieldNamed(const std::string& name)
-{
-    if (name == "h")
-        return &h;
-    if (name == "u")
-        return &u;
-    if (name == "v")
-        return &v;
-    if (name == "heightChange")
-        return &heightChange;
-    return nullptr;
-}
+// The basin the script runs on: the seed's until a first 'basin' command makes
+// another. Commands that change the basin's make-up (basin, wall, clear) must
+// come before the first step.
+struct Session {
+    BasinConfig config;
+    std::unique_ptr<Basin> basin;
+    bool anyCommand = false; // 'basin' must be the first
+    bool stepped = false;    // walls are built before the water moves
+};
 
-void writeDump(const Command& cmd, const std::string& path)
+void writeDump(const Command& cmd, const Basin& basin, const std::string& path)
 {
-    const std::vector<unsigned char> bytes = stateBytes();
+    const std::vector<unsigned char> bytes = basin.dump();
     // The first failure's reason; later calls may change errno.
     int reason = 0;
     FILE* out = std::fopen(path.c_str(), "wb");
@@ -154,72 +153,123 @@ void writeDump(const Command& cmd, const std::string& path)
         fail(cmd.line(), "cannot write '" + path + "': " + std::strerror(reason));
 }
 
-void run(const Command& cmd)
+// 'basin W H [CELL TIMESTEP GRAVITY REST]': a new basin of that make-up, at rest.
+void makeBasin(const Command& cmd, Session& session)
 {
-    const int last = GRID_SIZE - 1;
+    if (session.anyCommand)
+        fail(cmd.line(), "'basin' must come before any other command");
+    const size_t given = cmd.argumentCount();
+    if (given != 2 && given != 6)
+        fail(cmd.line(), "'basin' needs 2 or 6 argument(s), got " + std::to_string(given));
+    BasinConfig config = session.config;
+    config.width = int(cmd.integer(1, 3, INT_MAX, "width"));
+    config.height = int(cmd.integer(2, 3, INT_MAX, "height"));
+    if (given == 6) {
+        config.cellSize = cmd.real(3, "cell size");
+        config.timestep = cmd.real(4, "time step");
+        config.gravity = cmd.real(5, "gravity");
+        config.restHeight = cmd.real(6, "rest height");
+    }
+    try {
+        session.basin = std::make_unique<Basin>(config);
+    } catch (const std::exception& error) {
+        fail(cmd.line(), std::string("cannot make the basin: ") + error.what());
+    }
+    session.config = config;
+}
+
+// 'wall X0 Y0 X1 Y1': the rectangle's cells become wall.
+void addWall(const Command& cmd, Basin& basin)
+{
+    cmd.expectArguments(4);
+    const int x0 = int(cmd.integer(1, 0, basin.width() - 1, "column"));
+    const int y0 = int(cmd.integer(2, 0, basin.height() - 1, "row"));
+    const int x1 = int(cmd.integer(3, x0, basin.width() - 1, "last column"));
+    const int y1 = int(cmd.integer(4, y0, basin.height() - 1, "last row"));
+    fillWalls(basin, x0, y0, x1, y1);
+    basin.reset(); // walls hold no water
+}
+
+void run(const Command& cmd, Session& session)
+{
     const std::string& name = cmd.name();
+    if (name == "basin") {
+        makeBasin(cmd, session);
+        session.anyCommand = true;
+        return;
+    }
+    session.anyCommand = true;
+    if (!session.basin)
+        session.basin = std::make_unique<Basin>(session.config);
+    Basin& basin = *session.basin;
+    if ((name == "wall" || name == "clear") && session.stepped)
+        fail(cmd.line(), "'" + name + "' must come before the first step");
     if (name == "step") {
         cmd.expectArguments(1);
         const long long steps = cmd.integer(1, 0, LLONG_MAX, "step count");
         for (long long k = 0; k < steps; ++k)
-            simulationStep();
+            basin.step();
+        session.stepped = true;
     } else if (name == "drop") {
         cmd.expectArguments(4);
         const int cx = int(cmd.integer(1, INT_MIN, INT_MAX, "column"));
         const int cy = int(cmd.integer(2, INT_MIN, INT_MAX, "row"));
         const int r = int(cmd.integer(3, 1, INT_MAX, "radius"));
-        addDrop(cx, cy, r, cmd.real(4, "increment"));
+        basin.addDrop(cx, cy, r, cmd.real(4, "increment"));
     } else if (name == "set") {
         cmd.expectArguments(4);
-        Field* field = fieldNamed(cmd.word(1));
+        const NamedField* field = findField(cmd.word(1));
         if (field == nullptr)
-            fail(cmd.line(), "unknown field '" + cmd.word(1) + "' (h, u, v or heightChange)");
-        const int x = int(cmd.integer(2, 0, last, "column"));
-        const int y = int(cmd.integer(3, 0, last, "row"));
-        (*field)[cellIndex(x, y)] = cmd.real(4, "value");
+            fail(cmd.line(), "unknown field '" + cmd.word(1) + "' (" + fieldNameList() + ")");
+        const int x = int(cmd.integer(2, 0, basin.width() - 1, "column"));
+        const int y = int(cmd.integer(3, 0, basin.height() - 1, "row"));
+        (basin.*field->field)[size_t(basin.cellIndex(x, y))] = cmd.real(4, "value");
     } else if (name == "mode") {
         cmd.expectArguments(1);
-        colorMode = int(cmd.integer(1, 0, 6, "mode"));
+        basin.colorMode = int(cmd.integer(1, FIRST_MODE, LAST_MODE, "mode"));
+    } else if (name == "wall") {
+        addWall(cmd, basin);
+    } else if (name == "clear") {
+        cmd.expectArguments(0);
+        std::fill(basin.walls.begin(), basin.walls.end(), uint8_t(0));
+        basin.reset();
     } else if (name == "reset") {
         cmd.expectArguments(0);
-        resetFields();
+        basin.reset();
     } else if (name == "dump") {
         cmd.expectArguments(1);
-        writeDump(cmd, cmd.word(1));
+        writeDump(cmd, basin, cmd.word(1));
     } else if (name == "hash") {
         cmd.expectArguments(0);
         // Stop at the first output that cannot be written, not after the whole script.
-        if (std::printf("fnv1a64 %016" PRIx64 "\n", stateHash()) < 0)
+        if (std::printf("fnv1a64 %016" PRIx64 "\n", basin.stateHash()) < 0)
             std::exit(finishOutput(PROGRAM));
     } else {
         fail(cmd.line(), "unknown command '" + name + "'");
     }
 }
 
-void startUp()
-{
-    colorMode = 0;
-    sizeFields();
-    resetFields();
-    resetRanges();
-}
-
 void printHelp()
 {
     std::printf(
-        "Usage: %s [--solver NAME] [SCRIPT]\n"
+        "Usage: %s [--target NAME] [--threads N] [SCRIPT]\n"
         "Run the Ripplemoor water solver on a script of commands, without a display,\n"
         "and write what it computed: hashes on standard output, dumps into files.\n"
         "With no SCRIPT, or when SCRIPT is -, read standard input.\n"
         "\n"
-        "      --solver=NAME    run the solver on the instruction set NAME, or on the\n"
+        "      --target=NAME    run the solver on the instruction set NAME, or on the\n"
         "                       portable loops (portable); every choice gives the same bits\n"
-        "      --solver=list    print the names this processor offers, the default first\n"
+        "      --target=list    print the names this processor offers, the default first\n"
+        "      --solver=NAME    the same as --target\n"
+        "      --threads=N      step on N threads (0: every core where the basin is large\n"
+        "                       enough to gain); every count gives the same bits\n"
         "      --help           display this help and exit\n"
         "      --version        output version information and exit\n"
         "\n"
-        "Commands, one a line: step N, drop CX CY R INC, set FIELD X Y VALUE, mode M,\n"
-        "reset, dump PATH, hash. Lines whose first word starts with # are skipped.\n"
+        "Commands, one a line: basin W H [CELL TIMESTEP GRAVITY REST] (first only),\n"
+        "wall X0 Y0 X1 Y1, clear (before the first step), step N, drop CX CY R INC,\n"
+        "set FIELD X Y VALUE, mode M, reset, dump PATH, hash. Lines whose first word\n"
+        "starts with # are skipped.\n"
         "\n"
         "Exit status: 0 when the script ran to its end, 1 if standard output could not\n"
         "be written, 2 for bad input (script, dump file or command line).\n"
@@ -228,32 +278,55 @@ void printHelp()
         PROGRAM);
 }
 
-// --solver NAME: the portable loops or one of the kernel's targets; "list" prints them.
-void chooseSolver(const std::string& name)
+// --target NAME: the portable loops or one of the kernel's targets; "list" prints them.
+void chooseTarget(const std::string& name)
 {
     if (name == "list") {
-        for (const std::string& choice : solverNames())
+        for (const std::string& choice : simd::targetNames())
             std::printf("%s\n", choice.c_str());
         std::exit(finishOutput(PROGRAM));
     }
-    if (!useSolver(name)) {
-        std::string offered;
-        for (const std::string& choice : solverNames())
-            offered += " " + choice;
-        std::fprintf(stderr, "%s: unknown or unavailable solver '%s'; this processor offers:%s\n", PROGRAM,
-                     name.c_str(), offered.c_str());
+    if (!simd::useTarget(name)) {
+        std::fprintf(stderr, "%s: unknown or unavailable target '%s'; this processor offers: %s\n", PROGRAM,
+                     name.c_str(), simd::targetList(" ").c_str());
         std::exit(BAD_INPUT);
     }
 }
 
+int threadCount(const std::string& text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno == ERANGE || value < 0 || value > 4096)
+        badCommandLine(PROGRAM, "invalid thread count '" + text + "' (0 to 4096)");
+    return int(value);
+}
+
+// The value of an option given as "--name VALUE" or "--name=VALUE", or null
+// where arg is not that option.
+const char* optionValue(const std::string& arg, const char* name, int argc, char** argv, int& k)
+{
+    const std::string option = std::string("--") + name;
+    if (arg == option) {
+        if (k + 1 == argc)
+            badCommandLine(PROGRAM, "option '" + option + "' requires an argument");
+        return argv[++k];
+    }
+    if (arg.rfind(option + "=", 0) == 0)
+        return argv[k] + option.size() + 1;
+    return nullptr;
+}
+
 // The script's path, or null for standard input. Options and the one operand may
 // come in any order, up to "--".
-const char* readCommandLine(int argc, char** argv)
+const char* readCommandLine(int argc, char** argv, BasinConfig& config)
 {
     const char* script = nullptr;
     bool options = true;
     for (int k = 1; k < argc; ++k) {
         const std::string arg = argv[k];
+        const char* value = nullptr;
         if (options && arg == "--") {
             options = false;
         } else if (options && arg == "--help") {
@@ -262,12 +335,11 @@ const char* readCommandLine(int argc, char** argv)
         } else if (options && arg == "--version") {
             printVersion(PROGRAM);
             std::exit(finishOutput(PROGRAM));
-        } else if (options && arg == "--solver") {
-            if (k + 1 == argc)
-                badCommandLine(PROGRAM, "option '--solver' requires an argument");
-            chooseSolver(argv[++k]);
-        } else if (options && arg.rfind("--solver=", 0) == 0) {
-            chooseSolver(arg.substr(9));
+        } else if (options && ((value = optionValue(arg, "target", argc, argv, k)) != nullptr ||
+                               (value = optionValue(arg, "solver", argc, argv, k)) != nullptr)) {
+            chooseTarget(value);
+        } else if (options && (value = optionValue(arg, "threads", argc, argv, k)) != nullptr) {
+            config.threads = threadCount(value);
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             badCommandLine(PROGRAM, "unknown option '" + arg + "'");
         } else if (script != nullptr) {
@@ -285,7 +357,8 @@ const char* readCommandLine(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    const char* path = readCommandLine(argc, argv);
+    Session session;
+    const char* path = readCommandLine(argc, argv, session.config);
     Script script;
     script.in = stdin;
     if (path != nullptr) {
@@ -297,13 +370,12 @@ int main(int argc, char** argv)
         }
     }
 
-    startUp();
     std::string line;
     while (readLine(script, line)) {
         std::vector<std::string> words = splitWords(line);
         if (words.empty() || words[0][0] == '#')
             continue;
-        run(Command(script.lineNumber, std::move(words)));
+        run(Command(script.lineNumber, std::move(words)), session);
     }
     return finishOutput(PROGRAM) == 0 ? 0 : WRITE_FAILED;
 }

@@ -1,8 +1,15 @@
 #include "sim/advect.h"
 
+#include <cstdlib>
+#include <cstring>
+
+#include "sim/bands.h"
 #include "sim/stages.h"
+#include "sim/walls.h"
 
 namespace {
+
+using ripplemoor::AdvectArrays;
 
 struct Velocity {
     float x, y;
@@ -10,9 +17,9 @@ struct Velocity {
 
 // Velocity at the sample point of the advected field; each kind averages the faces
 // that surround its own point of the staggered grid.
-Velocity velocityAt(const float* u, const float* v, int kind, int i)
+Velocity velocityAt(const float* u, const float* v, int width, int kind, size_t i)
 {
-    const int up = i + GRID_SIZE;
+    const size_t up = i + size_t(width);
     if (kind == ADVECT_H)
         return {float((double(u[i + 1]) + u[i]) * 0.5), float((double(v[up]) + v[i]) * 0.5)};
     if (kind == ADVECT_U)
@@ -21,49 +28,100 @@ Velocity velocityAt(const float* u, const float* v, int kind, int i)
 }
 
 // Where the flow came from one time step ago, along one axis.
-float departure(int cell, float velocity, const ripplemoor::AdvectArrays& a)
+float departure(int cell, float velocity, const AdvectArrays& a)
 {
     return float(cell - double(a.timestep) * velocity * a.invCellSize);
 }
 
+template <bool WALLS>
+void sampleBand(const AdvectArrays& a, int kind)
+{
+    const int width = a.extent.width, height = a.extent.height;
+    for (int x = 1; x < width - 1; ++x) {
+        for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
+            const size_t i = size_t(x) + size_t(y) * size_t(width);
+            const Velocity vel = velocityAt(a.u, a.v, width, kind, i);
+            const float px = clampToGrid(departure(x, vel.x, a), width - 1);
+            const float py = clampToGrid(departure(y, vel.y, a), height - 1);
+            if (WALLS)
+                a.out[i] = sampleBilinear(a.f, width, height, px, py, a.solid, a.f[i]);
+            else
+                a.out[i] = sampleBilinear(a.f, width, height, px, py);
+        }
+    }
+}
+
+void copyInterior(const Field& from, Field& to, int width, int rowBegin, int rowEnd)
+{
+    for (int y = rowBegin; y < rowEnd; ++y) {
+        const size_t i = 1 + size_t(y) * size_t(width);
+        std::memcpy(&to[i], &from[i], sizeof(float) * size_t(width - 2));
+    }
+}
+
 } // namespace
 
-float sampleBilinear(const float* f, float px, float py)
+float sampleBilinear(const float* f, int width, int height, float px, float py, const float* solid, float own)
 {
     const int ix = int(px);
     const int iy = int(py);
     const float fx = px - float(ix), fy = py - float(iy);
     const float gx = 1.0f - fx, gy = 1.0f - fy;
 
-    const bool hasRight = ix < GRID_SIZE - 1;
-    const bool hasUp = iy < GRID_SIZE - 1;
-    const int i = cellIndex(ix, iy);
-    const double f00 = f[i];
-    const double f10 = hasRight ? f[i + 1] : 0.0;
-    const double f01 = hasUp ? f[i + GRID_SIZE] : 0.0;
-    const double f11 = hasRight && hasUp ? f[i + GRID_SIZE + 1] : 0.0;
+    const bool hasRight = ix < width - 1;
+    const bool hasUp = iy < height - 1;
+    const size_t i = size_t(ix) + size_t(iy) * size_t(width);
+    const size_t right = i + 1, up = i + size_t(width), upRight = up + 1;
+    const auto at = [&](size_t k) { return solid != nullptr && solid[k] != 0.0f ? double(own) : double(f[k]); };
+    const double f00 = at(i);
+    const double f10 = hasRight ? at(right) : 0.0;
+    const double f01 = hasUp ? at(up) : 0.0;
+    const double f11 = hasRight && hasUp ? at(upRight) : 0.0;
     return float(fx * (f10 * gy + f11 * fy) + (gy * f00 + fy * f01) * gx);
 }
 
-float clampToGrid(float p)
+float clampToGrid(float p, int last)
 {
     // Written as "not above 0" so that NaN lands on 0 too. A departure coordinate
     // is never -0 (it is x - t with x >= 1), so this is the plain clamp otherwise.
     if (!(p > 0.0f))
         p = 0.0f;
-    if (p > float(GRID_SIZE - 1))
-        p = float(GRID_SIZE - 1);
+    if (p > float(last))
+        p = float(last);
     return p;
 }
 
 void ripplemoor::portable::sampleDepartures(const AdvectArrays& a, int kind)
 {
-    for (int x = 1; x < GRID_SIZE - 1; ++x) {
-        for (int y = 1; y < GRID_SIZE - 1; ++y) {
-            const Velocity vel = velocityAt(a.u, a.v, kind, cellIndex(x, y));
-            const float px = clampToGrid(departure(x, vel.x, a));
-            const float py = clampToGrid(departure(y, vel.y, a));
-            a.out[cellIndex(x, y)] = sampleBilinear(a.f, px, py);
-        }
-    }
+    if (a.solid != nullptr)
+        sampleBand<true>(a, kind);
+    else
+        sampleBand<false>(a, kind);
+}
+
+void advect(Basin& basin, Field& f, int kind)
+{
+    if (kind < ADVECT_H || kind > ADVECT_V)
+        std::exit(1);
+    using namespace ripplemoor;
+    const Basin::WallCache& walls = basin.wallCache();
+    // Only height samples look at the walls: faces beside a wall are closed below.
+    const float* solid = kind == ADVECT_H && !walls.solid.empty() ? walls.solid.data() : nullptr;
+    const bool vector = useKernel(basin);
+    const int width = basin.width();
+    // Every sample reads f as it was when the call began; f changes only in the copy.
+    forEachBand(basin, [&](int, int rowBegin, int rowEnd) {
+        const AdvectArrays a{f.data(),        basin.scratch.data(), basin.u.data(),
+                             basin.v.data(),  solid,                basin.config().timestep,
+                             basin.invCellSize, {width, basin.height(), rowBegin, rowEnd}};
+        if (vector)
+            kernel::sampleDepartures(a, kind);
+        else
+            portable::sampleDepartures(a, kind);
+    });
+    forEachBand(basin, [&](int, int rowBegin, int rowEnd) { copyInterior(basin.scratch, f, width, rowBegin, rowEnd); });
+    if (kind == ADVECT_U)
+        closeFaces(f, walls.closedU);
+    else if (kind == ADVECT_V)
+        closeFaces(f, walls.closedV);
 }

@@ -1,15 +1,12 @@
 #pragma once
 
-// Single-precision value in [lo, hi) from one 15-bit draw of rand().
-float randomFloat(float lo, float hi);
+// A basin's drops (Basin::addDrop and Basin::randomDrop, defined in drops.cpp).
 
-// Raises the 2r x 2r patch of columns cx-r..cx+r-1 and rows cy-r..cy+r-1 by
-// increment, clipped to the grid and capped at 1.1.
-void addDrop(int cx, int cy, int r, float increment);
+#include "sim/basin.h"
 
-// Key 'd': a drop at a random place.
-void randomDrop();
+// The cap on a cell's height after a drop: 1.1 times the rest height.
+float dropCap(const Basin& basin);
 
-// Middle button: a drop under the pointer (window pixels, origin top-left);
-// prints "2D drop x/y<cx> <cy>".
-void dropAtPointer(int x, int y);
+// A random drop's radius before the minimum of 1: a unit random value times 5 %
+// of the basin's shorter side, truncated (0 to 7 for the seed's basin).
+int randomRadius(Basin& basin);

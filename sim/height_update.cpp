@@ -1,10 +1,15 @@
 #include "sim/height_update.h"
 
 #include <cmath>
+#include <algorithm>
+#include <vector>
 
+#include "sim/bands.h"
 #include "sim/stages.h"
 
 namespace {
+
+using ripplemoor::HeightArrays;
 
 // Both comparisons are strict; a NaN value changes neither bound.
 void includeInRange(float value, float& max, float& min)
@@ -16,9 +21,9 @@ void includeInRange(float value, float& max, float& min)
 }
 
 // One cell: heightChange, h, and the fields of the mode's quantity.
-void updateHeightCell(const ripplemoor::HeightArrays& a, int mode, int i)
+void updateHeightCell(const HeightArrays& a, int mode, size_t i)
 {
-    const double u0 = a.u[i], u1 = a.u[i + 1], v0 = a.v[i], v1 = a.v[i + GRID_SIZE];
+    const double u0 = a.u[i], u1 = a.u[i + 1], v0 = a.v[i], v1 = a.v[i + size_t(a.extent.width)];
     const float d = float(((v1 - v0) + (u1 - u0)) * (a.h[i] * -0.5 * a.invCellSize));
     const float prev = a.heightChange[i];
     a.heightChange[i] = a.timestep * d;
@@ -35,15 +40,90 @@ void updateHeightCell(const ripplemoor::HeightArrays& a, int mode, int i)
         a.energyProduct[i] = a.speedSq[i] * a.heightAccel[i];
 }
 
+// A bound that ends at zero keeps the sign of the first zero that one pass in
+// x-outer order met. Only hMin can end there (every other bound starts at +0 or
+// the rest height and moves only for a strictly larger or smaller value); the
+// kernel and the bands visit the cells in other orders.
+float firstZeroHeight(const Basin& basin, const float* solid)
+{
+    for (int x = 1; x < basin.width() - 1; ++x) {
+        for (int y = 1; y < basin.height() - 1; ++y) {
+            const size_t i = size_t(basin.cellIndex(x, y));
+            if (basin.h[i] == 0.0f && (solid == nullptr || solid[i] == 0.0f))
+                return basin.h[i];
+        }
+    }
+    return 0.0f;
+}
+
+// Unguarded on purpose: a flat quantity gives +infinity, which the colouring expects.
+void computeScales(Basin& basin)
+{
+    for (int mode = MODE_H; mode < MODE_COUNT; ++mode) {
+        const ModeQuantity& q = MODE_QUANTITIES[mode];
+        basin.*q.scale = float(1.0 / (double(basin.*q.max) - basin.*q.min));
+    }
+}
+
 } // namespace
 
 void ripplemoor::portable::updateHeightInterior(const HeightArrays& a, int mode, float& max, float& min)
 {
-    for (int x = 1; x < GRID_SIZE - 1; ++x) {
-        for (int y = 1; y < GRID_SIZE - 1; ++y) {
-            updateHeightCell(a, mode, cellIndex(x, y));
-            if (a.shown)
-                includeInRange(a.shown[cellIndex(x, y)], max, min);
+    const size_t width = size_t(a.extent.width);
+    for (int x = 1; x < a.extent.width - 1; ++x) {
+        for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
+            const size_t i = size_t(x) + size_t(y) * width;
+            updateHeightCell(a, mode, i);
+            if (a.shown && (a.solid == nullptr || a.solid[i] == 0.0f))
+                includeInRange(a.shown[i], max, min);
         }
     }
+}
+
+void updateHeight(Basin& basin)
+{
+    using namespace ripplemoor;
+    basin.resetRanges();
+    const ModeQuantity* shown = quantityOfMode(basin.colorMode);
+    const int mode = shown ? basin.colorMode : MODE_PLAIN;
+    const std::vector<float>& solidCells = basin.wallCache().solid;
+    const float* solid = solidCells.empty() ? nullptr : solidCells.data();
+    const bool vector = useKernel(basin);
+    // Each band widens its own copy of the reset range; their fold is the range.
+    const float resetMax = shown ? basin.*shown->max : 0.0f, resetMin = shown ? basin.*shown->min : 0.0f;
+    const size_t bands = size_t(bandCount(basin));
+    float maxima[MAX_BANDS], minima[MAX_BANDS];
+    std::fill(maxima, maxima + bands, resetMax);
+    std::fill(minima, minima + bands, resetMin);
+    forEachBand(basin, [&](int band, int rowBegin, int rowEnd) {
+        const HeightArrays a{basin.h.data(),
+                             basin.heightChange.data(),
+                             basin.heightAccel.data(),
+                             basin.speedSq.data(),
+                             basin.flowDirection.data(),
+                             basin.energyProduct.data(),
+                             basin.u.data(),
+                             basin.v.data(),
+                             shown ? (basin.*shown->field).data() : nullptr,
+                             solid,
+                             basin.config().timestep,
+                             basin.invCellSize,
+                             {basin.width(), basin.height(), rowBegin, rowEnd}};
+        if (vector)
+            kernel::updateHeightInterior(a, mode, maxima[size_t(band)], minima[size_t(band)]);
+        else
+            portable::updateHeightInterior(a, mode, maxima[size_t(band)], minima[size_t(band)]);
+    });
+    if (shown) {
+        float max = resetMax, min = resetMin;
+        for (size_t band = 0; band < bands; ++band) {
+            includeInRange(maxima[band], max, min);
+            includeInRange(minima[band], max, min);
+        }
+        if (mode == MODE_H && min == 0.0f && (vector || bands > 1))
+            min = firstZeroHeight(basin, solid);
+        basin.*shown->max = max;
+        basin.*shown->min = min;
+    }
+    computeScales(basin);
 }

@@ -1,7 +1,9 @@
 // The solver's vector kernel: advection's departure sampling, the height update's
 // interior pass and the velocity update, written once with Highway and compiled for
 // every instruction set it targets; the best one this processor has is chosen at
-// run time (solver_path.cpp can restrict the choice).
+// run time (simd/targets.h can restrict the choice). The basin's size is a run-time
+// value; a basin narrower than one block of cells takes the portable loops
+// (kernel::fitsWidth).
 //
 // Each lane does exactly what the portable loops do for its cell, rounding to float
 // at the same points under the rule in step.h; only the order in which cells are
@@ -19,15 +21,12 @@
 
 #include "sim/advect.h"
 #include "sim/stages.h"
+#include "simd/targets.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace ripplemoor {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
-
-constexpr int GRID = GRID_SIZE;
-constexpr int LAST = GRID - 1;    // 159
-constexpr int ROW_END = GRID - 2; // 158, the last interior column or row
 
 // Doubles for the arithmetic, and floats with as many lanes for the fields.
 using DD = hn::CappedTag<double, 32>;
@@ -61,10 +60,11 @@ using MS = hn::Mask<DS>;
 using DSI = hn::RebindToSigned<DS>;
 using VSI = hn::Vec<DSI>;
 
+static_assert(hn::MaxLanes(DS()) == HALVES * hn::MaxLanes(DD()), "a block is two double vectors");
+
 // A block, and a row's final block shifted left to stay in the row, must fit in
-// the 158 interior cells of a row.
-static_assert(hn::MaxLanes(DS()) == HALVES * hn::MaxLanes(DD()) && hn::MaxLanes(DS()) <= ROW_END,
-              "a block of cells must fit in a row");
+// the interior cells of a row.
+int BlockLanes() { return int(hn::Lanes(DS())); }
 
 HWY_INLINE VD wide(VF f) { return hn::PromoteTo(DD(), f); }
 HWY_INLINE VD loadWide(const float* p) { return wide(hn::LoadU(DF(), p)); }
@@ -81,7 +81,7 @@ HWY_INLINE VF narrow(VD d) { return ripplemoor_rounding::HWY_NAMESPACE::narrowTo
 // the next row up (the first two terms of its sum, or its lower face), so each
 // face row is loaded once. startCarry gives the carry for the first row.
 template <int KIND>
-HWY_INLINE VD startCarry(const float* u, const float* v, int i)
+HWY_INLINE VD startCarry(const float* u, const float* v, size_t i)
 {
     if (KIND == ADVECT_H)
         return loadWide(v + i);
@@ -91,9 +91,9 @@ HWY_INLINE VD startCarry(const float* u, const float* v, int i)
 }
 
 template <int KIND>
-HWY_INLINE void velocitiesAt(const float* u, const float* v, int i, VD& carry, VF& velX, VF& velY)
+HWY_INLINE void velocitiesAt(const float* u, const float* v, size_t i, size_t width, VD& carry, VF& velX, VF& velY)
 {
-    const int up = i + GRID;
+    const size_t up = i + width;
     if (KIND == ADVECT_H) {
         const VD half = hn::Set(DD(), 0.5);
         const VD vUp = loadWide(v + up);
@@ -113,56 +113,58 @@ HWY_INLINE void velocitiesAt(const float* u, const float* v, int i, VD& carry, V
     }
 }
 
-// (TIMESTEP x velocity) x invCellSize is exact in double (a power of two times a
-// float, then a product of two 24-bit significands), and so is velocity x
-// stepInCells with stepInCells = TIMESTEP x invCellSize: one multiplication gives
-// the same bits.
-constexpr bool isPowerOfTwo(double t)
+// Where the time step is a power of two, (timestep x velocity) x invCellSize is
+// exact in double (a power of two times a float, then a product of two 24-bit
+// significands), and so is velocity x stepInCells with stepInCells = timestep x
+// invCellSize: one multiplication gives the same bits. Otherwise both, in order.
+bool isPowerOfTwo(float t)
 {
-    while (t > 1.0)
-        t /= 2.0;
-    while (t > 0.0 && t < 1.0)
-        t *= 2.0;
-    return t == 1.0;
+    int exponent = 0;
+    return std::frexp(t, &exponent) == 0.5f;
 }
-static_assert(isPowerOfTwo(TIMESTEP), "one multiplication per departure needs a power-of-two time step");
 static_assert(std::is_same<decltype(AdvectArrays::invCellSize), float>::value &&
                   std::is_same<decltype(AdvectArrays::timestep), float>::value,
               "one multiplication per departure needs a float cell size and time step");
 
 // The departure points of the cells i, i + 1, ... of one half, at columns cells of a row.
 template <int KIND>
-HWY_INLINE void departuresOfHalf(const AdvectArrays& a, int i, VD cells, VD row, VD stepInCells, VD& carry, VF& px,
-                                 VF& py)
+HWY_INLINE void departuresOfHalf(const AdvectArrays& a, size_t i, VD cells, VD row, bool oneMultiplication,
+                                 VD stepInCells, VD timestep, VD invCellSize, VD& carry, VF& px, VF& py)
 {
     VF velX, velY;
-    velocitiesAt<KIND>(a.u, a.v, i, carry, velX, velY);
-    px = narrow(hn::Sub(cells, hn::Mul(wide(velX), stepInCells)));
-    py = narrow(hn::Sub(row, hn::Mul(wide(velY), stepInCells)));
+    velocitiesAt<KIND>(a.u, a.v, i, size_t(a.extent.width), carry, velX, velY);
+    if (oneMultiplication) {
+        px = narrow(hn::Sub(cells, hn::Mul(wide(velX), stepInCells)));
+        py = narrow(hn::Sub(row, hn::Mul(wide(velY), stepInCells)));
+    } else {
+        px = narrow(hn::Sub(cells, hn::Mul(hn::Mul(timestep, wide(velX)), invCellSize)));
+        py = narrow(hn::Sub(row, hn::Mul(hn::Mul(timestep, wide(velY)), invCellSize)));
+    }
 }
 
-// Clamped to 0..159 with comparisons, so that NaN lands on 0 like a point before
+// Clamped to 0..last with comparisons, so that NaN lands on 0 like a point before
 // the first cell whatever the target's min/max do.
-HWY_INLINE VS clampToGrid(VS p)
+HWY_INLINE VS clampToGrid(VS p, int lastCell)
 {
     const DS ds;
     p = hn::IfThenElse(hn::Gt(p, hn::Zero(ds)), p, hn::Zero(ds));
-    const VS last = hn::Set(ds, float(LAST));
+    const VS last = hn::Set(ds, float(lastCell));
     return hn::IfThenElse(hn::Gt(p, last), last, p);
 }
 
-// Any departure point: gathers whose right and upper neighbours past column or row
-// 159 read the cell itself and are then replaced by 0, so nothing outside the grid
-// is read and those neighbours count as 0, as in the portable sample.
-HWY_INLINE void gatherCorners(const float* f, VSI ix, VSI iy, VS& f00, VS& f10, VS& f01, VS& f11)
+// Any departure point: gathers whose right and upper neighbours past the last
+// column or row read the cell itself and are then replaced by 0, so nothing
+// outside the grid is read and those neighbours count as 0, as in the portable
+// sample.
+HWY_INLINE void gatherCorners(const float* f, const Extent& e, VSI ix, VSI iy, VS& f00, VS& f10, VS& f01, VS& f11)
 {
     const DS ds;
     const DSI di;
-    const auto hasRight = hn::Lt(ix, hn::Set(di, LAST));
-    const auto hasUp = hn::Lt(iy, hn::Set(di, LAST));
-    const VSI index = hn::Add(ix, hn::Mul(iy, hn::Set(di, GRID)));
+    const auto hasRight = hn::Lt(ix, hn::Set(di, e.width - 1));
+    const auto hasUp = hn::Lt(iy, hn::Set(di, e.height - 1));
+    const VSI index = hn::Add(ix, hn::Mul(iy, hn::Set(di, e.width)));
     const VSI right = hn::Add(index, hn::IfThenElseZero(hasRight, hn::Set(di, 1)));
-    const VSI upOffset = hn::IfThenElseZero(hasUp, hn::Set(di, GRID));
+    const VSI upOffset = hn::IfThenElseZero(hasUp, hn::Set(di, e.width));
     const MS r = hn::RebindMask(ds, hasRight), t = hn::RebindMask(ds, hasUp);
     f00 = hn::GatherIndex(ds, f, index);
     f10 = hn::IfThenElseZero(r, hn::GatherIndex(ds, f, right));
@@ -182,44 +184,90 @@ HWY_INLINE VF interpolateHalf(VS fxS, VS fyS, VS gxS, VS gyS, VS f00S, VS f10S, 
     return narrow(hn::Add(right, left));
 }
 
-// sampleBilinear at the departure points of every interior cell, a block of cells
-// of one row at a time. Blocks walk up a column of the grid, so that the field's
-// rows around a block (south, centre and north, each at the columns west, centre
-// and east of its cells) are loaded once and carried to the next two blocks.
-template <int KIND>
+// The four corners of each lane's stencil where every point lies in its own cell
+// or the one to the left, and in its own row or the one below: selects among the
+// nine cells around the block (lower row sw, s, se; middle w, c, e; upper nw, n, ne).
+HWY_INLINE void selectCorners(MS left, MS below, VS sw, VS s, VS se, VS w, VS c, VS e, VS nw, VS n, VS ne, VS& f00,
+                              VS& f10, VS& f01, VS& f11)
+{
+    const VS lowerW = hn::IfThenElse(below, sw, w), lower = hn::IfThenElse(below, s, c);
+    const VS lowerE = hn::IfThenElse(below, se, e);
+    const VS upperW = hn::IfThenElse(below, w, nw), upper = hn::IfThenElse(below, c, n);
+    const VS upperE = hn::IfThenElse(below, e, ne);
+    f00 = hn::IfThenElse(left, lowerW, lower);
+    f10 = hn::IfThenElse(left, lower, lowerE);
+    f01 = hn::IfThenElse(left, upperW, upper);
+    f11 = hn::IfThenElse(left, upper, upperE);
+}
+
+// A solid corner counts with the lane's own value (walls.h).
+HWY_INLINE VS mirrorWall(VS solid, VS value, VS own)
+{
+    return hn::IfThenElse(hn::Ne(solid, hn::Zero(DS())), own, value);
+}
+
+// sampleBilinear at the departure points of every cell of a band, a block of
+// cells of one row at a time. Blocks walk up a column of the grid, so that the
+// field's rows around a block (south, centre and north, each at the columns west,
+// centre and east of its cells) are loaded once and carried to the next two
+// blocks; with walls, the mask's rows the same way.
+template <int KIND, bool WALLS>
 HWY_NOINLINE void sampleRows(const AdvectArrays& arrays)
 {
     const AdvectArrays a = arrays; // a local copy: the stores to out cannot change it
+    const Extent e = a.extent;
     const DS ds;
     const DSI di;
+    const size_t width = size_t(e.width);
+    const int rowEnd = e.width - 2; // the last interior column
     const int lanes = int(hn::Lanes(ds)), halfLanes = int(hn::Lanes(DD()));
-    const int lastBlock = ROW_END - lanes + 1; // the row's final block overlaps the one before
+    const int lastBlock = rowEnd - lanes + 1; // the row's final block overlaps the one before
+    const bool oneMultiplication = isPowerOfTwo(a.timestep);
     const VD stepInCells = hn::Set(DD(), double(a.timestep) * a.invCellSize);
+    const VD timestep = hn::Set(DD(), double(a.timestep)), invCellSize = hn::Set(DD(), double(a.invCellSize));
     const VS zero = hn::Zero(ds), one = hn::Set(ds, 1.0f);
-    for (int block = 1; block <= ROW_END; block += lanes) {
+    for (int block = 1; block <= rowEnd; block += lanes) {
         // Overlapping is harmless: a sample reads f and writes only out.
         const int x = block < lastBlock ? block : lastBlock;
-        const float* south = a.f + x; // row 0
+        const size_t first = size_t(x) + size_t(e.rowBegin - 1) * width; // the block's south row
+        const float* south = a.f + first;
         VS sw = hn::LoadU(ds, south - 1), s = hn::LoadU(ds, south), se = hn::LoadU(ds, south + 1);
-        VS w = hn::LoadU(ds, south + GRID - 1), c = hn::LoadU(ds, south + GRID), e = hn::LoadU(ds, south + GRID + 1);
+        VS w = hn::LoadU(ds, south + width - 1), c = hn::LoadU(ds, south + width);
+        VS e_ = hn::LoadU(ds, south + width + 1);
+        // The mask's rows, for walls only (zero otherwise and compiled out).
+        const float* solidSouth = WALLS ? a.solid + first : nullptr;
+        VS msw = zero, ms = zero, mse = zero, mw = zero, mc = zero, me = zero;
+        if (WALLS) {
+            msw = hn::LoadU(ds, solidSouth - 1), ms = hn::LoadU(ds, solidSouth), mse = hn::LoadU(ds, solidSouth + 1);
+            mw = hn::LoadU(ds, solidSouth + width - 1), mc = hn::LoadU(ds, solidSouth + width);
+            me = hn::LoadU(ds, solidSouth + width + 1);
+        }
         const VS columns = hn::Add(hn::Set(ds, float(x)), hn::Iota(ds, 0.0f));
         const VD cellsLo = hn::Add(hn::Set(DD(), double(x)), hn::Iota(DD(), 0.0));
         const VD cellsHi = hn::Add(cellsLo, hn::Set(DD(), double(halfLanes)));
-        VD carryLo = startCarry<KIND>(a.u, a.v, x + GRID);
+        VD carryLo = startCarry<KIND>(a.u, a.v, first + width);
         VD carryHi = carryLo;
         if (HALVES == 2)
-            carryHi = startCarry<KIND>(a.u, a.v, x + GRID + halfLanes);
-        for (int y = 1; y <= ROW_END; ++y) {
-            const int i = x + y * GRID;
-            const float* north = a.f + i + GRID;
+            carryHi = startCarry<KIND>(a.u, a.v, first + width + size_t(halfLanes));
+        for (int y = e.rowBegin; y < e.rowEnd; ++y) {
+            const size_t i = size_t(x) + size_t(y) * width;
+            const float* north = a.f + i + width;
             const VS nw = hn::LoadU(ds, north - 1), n = hn::LoadU(ds, north), ne = hn::LoadU(ds, north + 1);
+            VS mnw = zero, mn = zero, mne = zero;
+            if (WALLS) {
+                const float* solidNorth = a.solid + i + width;
+                mnw = hn::LoadU(ds, solidNorth - 1), mn = hn::LoadU(ds, solidNorth), mne = hn::LoadU(ds, solidNorth + 1);
+            }
             const VD row = hn::Set(DD(), double(y));
             VF pxLo, pyLo;
-            departuresOfHalf<KIND>(a, i, cellsLo, row, stepInCells, carryLo, pxLo, pyLo);
+            departuresOfHalf<KIND>(a, i, cellsLo, row, oneMultiplication, stepInCells, timestep, invCellSize, carryLo,
+                                   pxLo, pyLo);
             VF pxHi = pxLo, pyHi = pyLo;
             if (HALVES == 2)
-                departuresOfHalf<KIND>(a, i + halfLanes, cellsHi, row, stepInCells, carryHi, pxHi, pyHi);
-            const VS px = clampToGrid(join(pxLo, pxHi)), py = clampToGrid(join(pyLo, pyHi));
+                departuresOfHalf<KIND>(a, i + size_t(halfLanes), cellsHi, row, oneMultiplication, stepInCells,
+                                       timestep, invCellSize, carryHi, pxHi, pyHi);
+            const VS px = clampToGrid(join(pxLo, pxHi), e.width - 1);
+            const VS py = clampToGrid(join(pyLo, pyHi), e.height - 1);
 
             // The points are never negative, so floor is the truncation to an
             // integer, and p - floor(p) is exact.
@@ -227,20 +275,23 @@ HWY_NOINLINE void sampleRows(const AdvectArrays& arrays)
             const VS back = hn::Sub(columns, cellX), down = hn::Sub(hn::Set(ds, float(y)), cellY);
             const MS left = hn::Eq(back, one), below = hn::Eq(down, one);
             VS f00, f10, f01, f11;
+            VS s00 = zero, s10 = zero, s01 = zero, s11 = zero;
             if (hn::AllTrue(ds, hn::And(hn::Or(left, hn::Eq(back, zero)), hn::Or(below, hn::Eq(down, zero))))) {
-                // The usual case, under about five cells per unit time: every point
-                // lies in its own cell or the one to the left, and in its own row or
-                // the one below, so selects among the nine cells replace the gathers.
-                const VS lowerW = hn::IfThenElse(below, sw, w), lower = hn::IfThenElse(below, s, c);
-                const VS lowerE = hn::IfThenElse(below, se, e);
-                const VS upperW = hn::IfThenElse(below, w, nw), upper = hn::IfThenElse(below, c, n);
-                const VS upperE = hn::IfThenElse(below, e, ne);
-                f00 = hn::IfThenElse(left, lowerW, lower);
-                f10 = hn::IfThenElse(left, lower, lowerE);
-                f01 = hn::IfThenElse(left, upperW, upper);
-                f11 = hn::IfThenElse(left, upper, upperE);
+                // The usual case, under about five cells per unit time.
+                selectCorners(left, below, sw, s, se, w, c, e_, nw, n, ne, f00, f10, f01, f11);
+                if (WALLS)
+                    selectCorners(left, below, msw, ms, mse, mw, mc, me, mnw, mn, mne, s00, s10, s01, s11);
             } else {
-                gatherCorners(a.f, hn::ConvertTo(di, cellX), hn::ConvertTo(di, cellY), f00, f10, f01, f11);
+                const VSI ix = hn::ConvertTo(di, cellX), iy = hn::ConvertTo(di, cellY);
+                gatherCorners(a.f, e, ix, iy, f00, f10, f01, f11);
+                if (WALLS)
+                    gatherCorners(a.solid, e, ix, iy, s00, s10, s01, s11);
+            }
+            if (WALLS) {
+                f00 = mirrorWall(s00, f00, c);
+                f10 = mirrorWall(s10, f10, c);
+                f01 = mirrorWall(s01, f01, c);
+                f11 = mirrorWall(s11, f11, c);
             }
             const VS fx = hn::Sub(px, cellX), fy = hn::Sub(py, cellY);
             const VS gx = hn::Sub(one, fx), gy = hn::Sub(one, fy);
@@ -249,36 +300,42 @@ HWY_NOINLINE void sampleRows(const AdvectArrays& arrays)
             if (HALVES == 2)
                 hi = interpolateHalf<1>(fx, fy, gx, gy, f00, f10, f01, f11);
             hn::StoreU(join(lo, hi), ds, a.out + i);
-            sw = w, s = c, se = e;
-            w = nw, c = n, e = ne;
+            sw = w, s = c, se = e_;
+            w = nw, c = n, e_ = ne;
+            if (WALLS) {
+                msw = mw, ms = mc, mse = me;
+                mw = mnw, mc = mn, me = mne;
+            }
         }
     }
 }
 
 void SampleDepartures(const AdvectArrays& a, int kind)
 {
-    if (kind == ADVECT_H)
-        sampleRows<ADVECT_H>(a);
+    if (kind == ADVECT_H && a.solid != nullptr)
+        sampleRows<ADVECT_H, true>(a);
+    else if (kind == ADVECT_H)
+        sampleRows<ADVECT_H, false>(a);
     else if (kind == ADVECT_U)
-        sampleRows<ADVECT_U>(a);
+        sampleRows<ADVECT_U, false>(a);
     else
-        sampleRows<ADVECT_V>(a);
+        sampleRows<ADVECT_V, false>(a);
 }
 
 // ---- in-place passes --------------------------------------------------------------
 
-// Calls block(first, lanesToSkip) over the cells from..158 of a row. The update is
-// in place, so a final partial block is shifted left to stay in the row and skips
-// the lanes already done, rather than reading or writing past the row.
+// Calls block(first, lanesToSkip) over the cells from..last of a row. The update
+// is in place, so a final partial block is shifted left to stay in the row and
+// skips the lanes already done, rather than reading or writing past the row.
 template <typename Block>
-HWY_INLINE void forRow(int from, const Block& block)
+HWY_INLINE void forRow(int from, int last, const Block& block)
 {
     const int lanes = int(hn::Lanes(DD()));
     int x = from;
-    for (; x + lanes - 1 <= ROW_END; x += lanes)
+    for (; x + lanes - 1 <= last; x += lanes)
         block(x, 0);
-    if (x <= ROW_END) {
-        const int start = ROW_END - lanes + 1;
+    if (x <= last) {
+        const int start = last - lanes + 1;
         block(start, x - start);
     }
 }
@@ -306,10 +363,10 @@ HWY_INLINE void storeLanes(VF value, int skip, float* p)
 // Per-lane bounds of the mode's value, from skip on. Both comparisons are strict,
 // so a NaN value changes neither; max never falls below min, so a value can pass
 // at most one of them, as in the portable update.
-HWY_INLINE void includeInRange(VF value, int skip, VF& max, VF& min)
+HWY_INLINE void includeInRange(VF value, int skip, MF wet, VF& max, VF& min)
 {
-    MF above = hn::Gt(value, max);
-    MF beneath = hn::Lt(value, min);
+    MF above = hn::And(hn::Gt(value, max), wet);
+    MF beneath = hn::And(hn::Lt(value, min), wet);
     if (skip != 0) {
         const MF lanes = lanesFrom(skip);
         above = hn::And(above, lanes);
@@ -336,12 +393,12 @@ HWY_INLINE VF shownValue(VF height, VF change, VF accel, VF speed, VF direction,
     return energy;
 }
 
-template <int MODE>
-HWY_INLINE void updateHeightBlock(const HeightArrays& a, int i, int skip, VF& laneMax, VF& laneMin)
+template <int MODE, bool WALLS>
+HWY_INLINE void updateHeightBlock(const HeightArrays& a, size_t i, int skip, VF& laneMax, VF& laneMin)
 {
     const DF df;
     const VD u0 = loadWide(a.u + i), u1 = loadWide(a.u + i + 1);
-    const VD v0 = loadWide(a.v + i), v1 = loadWide(a.v + i + GRID);
+    const VD v0 = loadWide(a.v + i), v1 = loadWide(a.v + i + size_t(a.extent.width));
     const VF height = hn::LoadU(df, a.h + i);
     const VD factor = hn::Mul(hn::Mul(wide(height), hn::Set(DD(), -0.5)), hn::Set(DD(), a.invCellSize));
     const VF d = narrow(hn::Mul(hn::Add(hn::Sub(v1, v0), hn::Sub(u1, u0)), factor));
@@ -361,27 +418,33 @@ HWY_INLINE void updateHeightBlock(const HeightArrays& a, int i, int skip, VF& la
         storeLanes(speed, skip, a.speedSq + i);
     if (MODE == MODE_FLOW_DIRECTION) {
         // atan2 has no vector form with the library's bits: the same call, per lane.
-        for (int k = i + skip; k < i + int(hn::Lanes(df)); ++k)
+        for (size_t k = i + size_t(skip); k < i + hn::Lanes(df); ++k)
             a.flowDirection[k] = float(std::atan2(double(a.v[k]), double(a.u[k])));
     }
     if (MODE == MODE_ENERGY_PRODUCT)
         storeLanes(energy, skip, a.energyProduct + i);
     if (MODE != MODE_PLAIN) {
         const VF direction = hn::LoadU(df, a.flowDirection + i);
-        includeInRange(shownValue<MODE>(newHeight, change, accel, speed, direction, energy), skip, laneMax, laneMin);
+        // Solid cells are left out of the range.
+        const MF wet = WALLS ? hn::Eq(hn::LoadU(df, a.solid + i), hn::Zero(df)) : hn::FirstN(df, hn::Lanes(df));
+        includeInRange(shownValue<MODE>(newHeight, change, accel, speed, direction, energy), skip, wet, laneMax,
+                       laneMin);
     }
 }
 
-template <int MODE>
+template <int MODE, bool WALLS>
 HWY_NOINLINE void updateHeightRows(const HeightArrays& arrays, float& max, float& min)
 {
     const HeightArrays a = arrays; // a local copy: the stores to the fields cannot change it
     const DF df;
+    const size_t width = size_t(a.extent.width);
     VF laneMax = hn::Set(df, max), laneMin = hn::Set(df, min);
-    for (int y = 1; y <= ROW_END; ++y)
-        forRow(1, [&](int x, int skip) { updateHeightBlock<MODE>(a, x + y * GRID, skip, laneMax, laneMin); });
+    for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y)
+        forRow(1, a.extent.width - 2, [&](int x, int skip) {
+            updateHeightBlock<MODE, WALLS>(a, size_t(x) + size_t(y) * width, skip, laneMax, laneMin);
+        });
     // Each lane's bounds start from the range, so the range is their fold. Only
-    // the sign of a zero bound can depend on the order; see settleZeroHeightMinimum.
+    // the sign of a zero bound can depend on the order (height_update.cpp settles it).
     if (MODE != MODE_PLAIN) {
         max = hn::GetLane(hn::MaxOfLanes(df, laneMax));
         min = hn::GetLane(hn::MinOfLanes(df, laneMin));
@@ -391,18 +454,22 @@ HWY_NOINLINE void updateHeightRows(const HeightArrays& arrays, float& max, float
 void UpdateHeightInterior(const HeightArrays& a, int mode, float& max, float& min)
 {
     using Pass = void (*)(const HeightArrays&, float&, float&);
-    static constexpr Pass passes[MODE_COUNT] = {updateHeightRows<0>, updateHeightRows<1>, updateHeightRows<2>,
-                                                updateHeightRows<3>, updateHeightRows<4>, updateHeightRows<5>,
-                                                updateHeightRows<6>};
-    passes[mode](a, max, min);
+    static constexpr Pass open[MODE_COUNT] = {
+        updateHeightRows<0, false>, updateHeightRows<1, false>, updateHeightRows<2, false>, updateHeightRows<3, false>,
+        updateHeightRows<4, false>, updateHeightRows<5, false>, updateHeightRows<6, false>};
+    // Without a range (mode 0) the walls change nothing here.
+    static constexpr Pass walled[MODE_COUNT] = {
+        updateHeightRows<0, false>, updateHeightRows<1, true>, updateHeightRows<2, true>, updateHeightRows<3, true>,
+        updateHeightRows<4, true>,  updateHeightRows<5, true>, updateHeightRows<6, true>};
+    (a.solid != nullptr ? walled : open)[mode](a, max, min);
 }
 
 // ---- velocity update --------------------------------------------------------------
 
-// face = face - (here - behind) x c over the cells from..158 of one row.
-HWY_INLINE void accelerateRow(float* face, const float* h, int behind, int from, VD c)
+// face = face - (here - behind) x c over the cells from..last of one row.
+HWY_INLINE void accelerateRow(float* face, const float* h, size_t behind, int from, int last, VD c)
 {
-    forRow(from, [&](int x, int skip) {
+    forRow(from, last, [&](int x, int skip) {
         const VD gradient = hn::Sub(loadWide(h + x), loadWide(h + x - behind));
         storeLanes(narrow(hn::Sub(loadWide(face + x), hn::Mul(gradient, c))), skip, face + x);
     });
@@ -411,11 +478,13 @@ HWY_INLINE void accelerateRow(float* face, const float* h, int behind, int from,
 void UpdateVelocities(const VelocityArrays& a)
 {
     const VD c = hn::Set(DD(), a.coefficient);
-    // The wall faces u[1, y], u[159, y], v[x, 1] and v[x, 159] are never touched.
-    for (int y = 1; y <= ROW_END; ++y)
-        accelerateRow(a.u + y * GRID, a.h + y * GRID, 1, 2, c);
-    for (int y = 2; y <= ROW_END; ++y)
-        accelerateRow(a.v + y * GRID, a.h + y * GRID, GRID, 1, c);
+    // The wall faces u[1, y], u[width - 1, y], v[x, 1] and v[x, height - 1] are never touched.
+    const size_t width = size_t(a.extent.width);
+    const int last = a.extent.width - 2;
+    for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y)
+        accelerateRow(a.u + size_t(y) * width, a.h + size_t(y) * width, 1, 2, last, c);
+    for (int y = a.extent.rowBegin < 2 ? 2 : a.extent.rowBegin; y < a.extent.rowEnd; ++y)
+        accelerateRow(a.v + size_t(y) * width, a.h + size_t(y) * width, width, 1, last, c);
 }
 
 } // namespace HWY_NAMESPACE
@@ -424,37 +493,26 @@ HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace ripplemoor {
-namespace {
-
-// A bound that ends at zero keeps the sign of the first zero the portable pass
-// met. Only hMin can end there (every other bound starts at +0 or 1 and moves only
-// for a strictly larger or smaller value), and the kernel visits the cells in
-// another order: this is the first zero in x-outer order.
-float settleZeroHeightMinimum(const float* h)
-{
-    for (int x = 1; x < GRID_SIZE - 1; ++x)
-        for (int y = 1; y < GRID_SIZE - 1; ++y)
-            if (h[cellIndex(x, y)] == 0.0f)
-                return h[cellIndex(x, y)];
-    return 0.0f;
-}
-
-} // namespace
 
 HWY_EXPORT(SampleDepartures);
 HWY_EXPORT(UpdateHeightInterior);
 HWY_EXPORT(UpdateVelocities);
+HWY_EXPORT(BlockLanes);
 
 void kernel::sampleDepartures(const AdvectArrays& a, int kind) { HWY_DYNAMIC_DISPATCH(SampleDepartures)(a, kind); }
 
 void kernel::updateHeightInterior(const HeightArrays& a, int mode, float& max, float& min)
 {
     HWY_DYNAMIC_DISPATCH(UpdateHeightInterior)(a, mode, max, min);
-    if (mode == MODE_H && min == 0.0f)
-        min = settleZeroHeightMinimum(a.h);
 }
 
 void kernel::updateVelocities(const VelocityArrays& a) { HWY_DYNAMIC_DISPATCH(UpdateVelocities)(a); }
+
+// The interior of a row must hold one block: the advection's, twice as wide as
+// the in-place passes'.
+bool kernel::fitsWidth(int width) { return width - 2 >= HWY_DYNAMIC_DISPATCH(BlockLanes)(); }
+
+bool useKernel(const Basin& basin) { return !simd::portableChosen() && kernel::fitsWidth(basin.width()); }
 
 } // namespace ripplemoor
 #endif

@@ -1,37 +1,50 @@
 #pragma once
 
-#include "app/state.h"
-
 // The two paths of the solver's stages, the portable loops (the reference) and the
-// vector kernel, behind one signature each; stages.cpp binds the globals into
-// these records and calls the chosen path. Plain arrays of 160 x 160 floats, cell
-// (x, y) at x + 160 y.
+// vector kernel, behind one signature each. The stages (advect.cpp,
+// height_update.cpp, velocity_update.cpp) fill these records from a basin and
+// call the chosen path once per band of rows. Plain arrays of width x height
+// floats, cell (x, y) at x + width y.
+
+#include "sim/basin.h"
 
 namespace ripplemoor {
+
+// The basin's size and the band of interior rows [rowBegin, rowEnd) that one
+// call covers (within 1 .. height - 2).
+struct Extent {
+    int width, height;
+    int rowBegin, rowEnd;
+};
 
 struct AdvectArrays {
     const float* f; // the advected field, read only
     float* out;     // receives the interior samples
     const float *u, *v;
+    const float* solid; // 1 at solid cells, whose values a height sample replaces by the cell's own; null without walls
     float timestep, invCellSize;
+    Extent extent;
 };
 
 struct HeightArrays {
     float *h, *heightChange, *heightAccel, *speedSq, *flowDirection, *energyProduct;
     const float *u, *v;
     const float* shown; // the field the colour mode shows, null in MODE_PLAIN (the kernel picks it by mode)
+    const float* solid; // 1 at solid cells, left out of the range; null without walls
     float timestep, invCellSize;
+    Extent extent;
 };
 
 struct VelocityArrays {
     float *u, *v;
     const float* h;
     double coefficient;
+    Extent extent;
 };
 
-// Each path has the same three entry points: the bilinear samples at every interior
-// cell's departure point (advect's first pass); the interior pass of the height
-// update in a mode of 0..6, widening that mode's range [min, max]; the velocity
+// Each path has the same three entry points: the bilinear samples at every
+// departure point of a band (advect's first pass); a band of the height update in
+// a mode of 0..6, widening that mode's range [min, max]; a band of the velocity
 // update, wall faces untouched.
 namespace portable {
 void sampleDepartures(const AdvectArrays& a, int kind);
@@ -43,6 +56,12 @@ namespace kernel {
 void sampleDepartures(const AdvectArrays& a, int kind);
 void updateHeightInterior(const HeightArrays& a, int mode, float& max, float& min);
 void updateVelocities(const VelocityArrays& a);
+// Whether the chosen target's blocks of cells fit in a row of this many cells.
+bool fitsWidth(int width);
 } // namespace kernel
+
+// The kernel where a target is chosen and its blocks fit the basin, else the
+// portable loops.
+bool useKernel(const Basin& basin);
 
 } // namespace ripplemoor

@@ -14,19 +14,20 @@ void appendFloat(std::vector<unsigned char>& out, float value)
 
 } // namespace
 
-std::vector<unsigned char> stateBytes()
+size_t Basin::dumpBytes() const
+{
+    return (DUMPED_FIELD_COUNT * cellCount() + 3 * (MODE_COUNT - 1)) * sizeof(float);
+}
+
+std::vector<unsigned char> Basin::dump() const
 {
     std::vector<unsigned char> out;
-    out.reserve(STATE_DUMP_BYTES);
-    for (const Field* f : {&h, &u, &v})
-        for (float value : *f)
+    out.reserve(dumpBytes());
+    for (int k = 0; k < DUMPED_FIELD_COUNT; ++k)
+        for (float value : this->*BASIN_FIELDS[k].field)
             appendFloat(out, value);
-    for (int mode = MODE_HEIGHT_CHANGE; mode < MODE_COUNT; ++mode)
-        for (float value : *MODE_QUANTITIES[mode].field)
-            appendFloat(out, value);
-    for (int mode = MODE_H; mode < MODE_COUNT; ++mode)
-        for (const float* value : {MODE_QUANTITIES[mode].max, MODE_QUANTITIES[mode].min, MODE_QUANTITIES[mode].scale})
-            appendFloat(out, *value);
+    for (const NamedRange& r : rangeVariables())
+        appendFloat(out, this->*r.value);
     return out;
 }
 
@@ -40,8 +41,8 @@ uint64_t fnv1a64(const unsigned char* data, size_t size)
     return hash;
 }
 
-uint64_t stateHash()
+uint64_t Basin::stateHash() const
 {
-    const std::vector<unsigned char> bytes = stateBytes();
+    const std::vector<unsigned char> bytes = dump();
     return fnv1a64(bytes.data(), bytes.size());
 }

@@ -1,18 +1,19 @@
 #include "sim/step.h"
 
-#include "app/state.h"
 #include "sim/advect.h"
+#include "sim/basin.h"
 #include "sim/boundaries.h"
 #include "sim/height_update.h"
 #include "sim/velocity_update.h"
 
-void simulationStep()
+void Basin::step()
 {
-    advect(h, ADVECT_H);
-    advect(u, ADVECT_U);
-    advect(v, ADVECT_V);
-    updateHeight();
-    updateVelocities();
-    applyBoundaries();
+    refreshWalls();
+    advect(*this, h, ADVECT_H);
+    advect(*this, u, ADVECT_U);
+    advect(*this, v, ADVECT_V);
+    updateHeight(*this);
+    updateVelocities(*this);
+    applyBoundaries(*this);
     noteFieldsChanged();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// One fixed simulation step, in this order; the pinned hashes depend on it:
+// One fixed simulation step of a basin (Basin::step), in this order; the pinned
+// hashes depend on it:
 // 1. advect(h, ADVECT_H): h from h, along u and v as the step found them;
 // 2. advect(u, ADVECT_U): u from u, along u and v as the step found them;
 // 3. advect(v, ADVECT_V): v from v, along the u that step 2 has just written and
@@ -10,6 +11,7 @@
 //    mode's fields and range, then all six scales;
 // 5. updateVelocities: u and v from the gradient of the new h;
 // 6. applyBoundaries: the border of h from its inner neighbours.
+// Walls (walls.h) close faces after steps 2, 3 and 5 and drain after step 6.
 //
 // Rounding: every formula is evaluated in double and rounded to float where it
 // is stored. A single operation on two floats rounds to the same float as the
@@ -17,6 +19,7 @@
 // float; longer formulas widen their first operand or load double locals, once.
 //
 // Every stage other than the boundary copy exists twice behind one signature
-// (stages.h): the portable loops and a Highway kernel. stages.cpp binds the
-// globals and calls the path that solver_path.cpp has chosen.
-void simulationStep();
+// (stages.h): the portable loops and a Highway kernel, chosen by the vector
+// target in force (simd/targets.h) and the basin's width. Each stage runs its
+// rows in bands, one per thread (bands.h); no cell depends on another's result
+// within a stage, so neither the path nor the thread count changes a bit.

@@ -1,20 +1,46 @@
 #include "sim/velocity_update.h"
 
+#include "sim/bands.h"
 #include "sim/stages.h"
+#include "sim/walls.h"
 
 void ripplemoor::portable::updateVelocities(const VelocityArrays& a)
 {
-    // The wall faces u[1, y], u[159, y], v[x, 1] and v[x, 159] are never touched.
-    for (int x = 2; x < GRID_SIZE - 1; ++x) {
-        for (int y = 1; y < GRID_SIZE - 1; ++y) {
-            const int i = cellIndex(x, y);
+    // The wall faces u[1, y], u[width - 1, y], v[x, 1] and v[x, height - 1] are never touched.
+    const int width = a.extent.width;
+    const size_t row = size_t(width);
+    for (int x = 2; x < width - 1; ++x) {
+        for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
+            const size_t i = size_t(x) + size_t(y) * row;
             a.u[i] = float(a.u[i] - (double(a.h[i]) - a.h[i - 1]) * a.coefficient);
         }
     }
-    for (int x = 1; x < GRID_SIZE - 1; ++x) {
-        for (int y = 2; y < GRID_SIZE - 1; ++y) {
-            const int i = cellIndex(x, y);
-            a.v[i] = float(a.v[i] - (double(a.h[i]) - a.h[i - GRID_SIZE]) * a.coefficient);
+    for (int x = 1; x < width - 1; ++x) {
+        for (int y = a.extent.rowBegin < 2 ? 2 : a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
+            const size_t i = size_t(x) + size_t(y) * row;
+            a.v[i] = float(a.v[i] - (double(a.h[i]) - a.h[i - row]) * a.coefficient);
         }
     }
+}
+
+double velocityCoefficient(const Basin& basin)
+{
+    return double(basin.config().timestep) * basin.config().gravity * basin.invCellSize;
+}
+
+void updateVelocities(Basin& basin)
+{
+    using namespace ripplemoor;
+    const bool vector = useKernel(basin);
+    const double c = velocityCoefficient(basin);
+    forEachBand(basin, [&](int, int rowBegin, int rowEnd) {
+        const VelocityArrays a{basin.u.data(), basin.v.data(), basin.h.data(), c,
+                               {basin.width(), basin.height(), rowBegin, rowEnd}};
+        if (vector)
+            kernel::updateVelocities(a);
+        else
+            portable::updateVelocities(a);
+    });
+    closeFaces(basin.u, basin.wallCache().closedU);
+    closeFaces(basin.v, basin.wallCache().closedV);
 }

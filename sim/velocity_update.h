@@ -1,7 +1,11 @@
 #pragma once
 
-// (TIMESTEP * GRAVITY) * invCellSize in double, about 2.00000003.
-double velocityCoefficient();
+#include "sim/basin.h"
 
-// Accelerates every inner face by gravity acting on the height difference across it.
-void updateVelocities();
+// (time step x gravity) x inverse cell size in double; about 2.00000003 for the
+// seed's basin.
+double velocityCoefficient(const Basin& basin);
+
+// Accelerates every inner face by gravity acting on the height difference across
+// it; faces beside a wall stay closed.
+void updateVelocities(Basin& basin);

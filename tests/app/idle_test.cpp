@@ -7,7 +7,7 @@
 
 #include "app/idle.h"
 #include "app/state.h"
-#include "sim/drops.h"
+#include "app/drops.h"
 #include "support/gl_test_context.h"
 
 namespace {
@@ -28,7 +28,6 @@ void startFromRest()
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_GT(displayCalls, 0) << "the test window never got drawn";
-    sizeFields();
     resetFields();
     resetRanges();
     paused = false;

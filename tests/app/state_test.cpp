@@ -39,16 +39,13 @@ void disturbFields()
 
 TEST(StaticInitialisation, GlobalsStartAsDocumented)
 {
-    // Fields exist but are empty until main sizes them.
-    for (Field* f : allFields)
-        EXPECT_TRUE(f->empty());
+    // The program's basin is the seed's, at rest from the start.
+    EXPECT_EQ(basin.width(), 160);
+    EXPECT_EQ(basin.height(), 160);
+    expectRest();
 
     EXPECT_EQ(invCellSize, 3.2000000476837158f);
     EXPECT_EQ(double(invCellSize), double(float(1.0 / 0.3125)));
-
-    EXPECT_EQ(camera.radius, 40.0);
-    EXPECT_EQ(camera.target.y, 100.0);
-    EXPECT_EQ(camera.offset.x, 0.0);
 
     // The timer was primed from a zero last reading, so the delta is the raw reading.
     EXPECT_EQ(perfFrequency, int64_t(1000000000));
@@ -71,14 +68,12 @@ TEST(StaticInitialisation, GlobalsStartAsDocumented)
 
 TEST(ResetFields, StartUpGivesExactRestState)
 {
-    sizeFields();
     resetFields();
     expectRest();
 }
 
 TEST(ResetFields, RestoresRestAndLeavesEverythingElseAlone)
 {
-    sizeFields();
     resetFields();
     disturbFields();
 
@@ -88,7 +83,6 @@ TEST(ResetFields, RestoresRestAndLeavesEverythingElseAlone)
     hMax = 1.5f;
     speedSqMin = -2.0f;
     energyProductScale = 7.0f;
-    camera.radius = 12.0;
 
     resetFields();
     expectRest();
@@ -99,19 +93,17 @@ TEST(ResetFields, RestoresRestAndLeavesEverythingElseAlone)
     EXPECT_EQ(hMax, 1.5f);
     EXPECT_EQ(speedSqMin, -2.0f);
     EXPECT_EQ(energyProductScale, 7.0f);
-    EXPECT_EQ(camera.radius, 12.0);
 }
 
-TEST(ResetFields, SizingTwiceKeepsTheFieldsAndTheirSize)
+TEST(ResetFields, KeepsTheFieldsWhereTheyAre)
 {
-    sizeFields();
-    resetFields();
-    h[cellIndex(3, 4)] = 2.0f;
+    // Views of the fields (the Python module's) outlive resets.
     const float* before = h.data();
-    sizeFields();
+    h[cellIndex(3, 4)] = 2.0f;
+    resetFields();
     EXPECT_EQ(h.size(), size_t(CELL_COUNT));
     EXPECT_EQ(h.data(), before);
-    EXPECT_EQ(h[3 + 4 * 160], 2.0f);
+    EXPECT_EQ(h[3 + 4 * 160], 1.0f);
 }
 
 TEST(ResetRanges, ResetsExtremaButNotScales)

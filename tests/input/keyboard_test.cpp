@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/state.h"
+#include "render/camera.h"
 #include "input/keyboard.h"
 #include "support/gl_test_context.h"
 
@@ -56,7 +57,6 @@ void expectSame(const Snapshot& a, const Snapshot& b, unsigned char key)
 void setUpState()
 {
     ensureGlContext();
-    sizeFields();
     resetFields();
     for (int i = 0; i < CELL_COUNT; ++i) {
         h[i] = 1.0f + 0.001f * float(i % 37);
@@ -186,7 +186,7 @@ TEST(Keyboard, RandomDropRaisesOneSquarePatchByOneIncrement)
     keyboard('r', 0, 0);
     for (unsigned seed : {1u, 2u, 3u, 12345u}) {
         keyboard('r', 0, 0);
-        std::srand(seed);
+        basin.generator.seed(seed);
         keyboard('d', 0, 0);
         int raised = 0, minX = GRID_SIZE, maxX = -1, minY = GRID_SIZE, maxY = -1;
         float value = 0.0f;

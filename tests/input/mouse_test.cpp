@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/state.h"
+#include "render/camera.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "support/gl_test_context.h"
@@ -19,7 +20,6 @@ constexpr int UP = GLUT_UP;
 
 void startFresh()
 {
-    sizeFields();
     resetFields();
     camera = Camera();
     zoomDrag = false;

@@ -13,7 +13,6 @@ const float INF = std::numeric_limits<float>::infinity();
 // State as after start-up: fields at rest, ranges reset, colour offsets.
 void startColors()
 {
-    sizeFields();
     resetFields();
     resetRanges();
     hScale = heightChangeScale = heightAccelScale = 0.0f;

@@ -10,6 +10,7 @@
 #include "app/idle.h"
 #include "app/reshape.h"
 #include "app/state.h"
+#include "render/camera.h"
 #include "background/background.h"
 #include "look_at.h"
 #include "render/display.h"
@@ -62,7 +63,6 @@ void startLikeMain()
 
     skybox = nullptr;
     camera = Camera();
-    sizeFields();
     resetFields();
     resetRanges();
     colorMode = 0;

@@ -22,6 +22,7 @@
 #include "app/idle.h"
 #include "app/reshape.h"
 #include "app/state.h"
+#include "render/camera.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "render/display.h"
@@ -92,7 +93,6 @@ void startLikeMain()
     lastMouseX = lastMouseY = 0;
     paused = false;
     zoomDrag = false;
-    sizeFields();
     resetFields();
     resetRanges();
     // The scales as before the first step.
@@ -101,7 +101,7 @@ void startLikeMain()
     press('0');
     press('c');
     glShadeModel(GL_SMOOTH);
-    std::srand(2718);
+    basin.generator.seed(2718);
 }
 
 } // namespace

@@ -9,7 +9,6 @@ namespace {
 
 void startAtRest()
 {
-    sizeFields();
     resetFields();
 }
 

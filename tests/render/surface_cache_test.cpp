@@ -13,6 +13,7 @@
 #include "app/idle.h"
 #include "app/reshape.h"
 #include "app/state.h"
+#include "render/camera.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "render/display.h"
@@ -34,12 +35,11 @@ void startWaves()
     lastMouseX = lastMouseY = 0;
     paused = false;
     zoomDrag = false;
-    sizeFields();
     resetFields();
     resetRanges();
     press('c');
     press('1');
-    std::srand(99);
+    basin.generator.seed(99);
     mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 300, 250);
     for (int i = 0; i < 5; ++i)
         idle();

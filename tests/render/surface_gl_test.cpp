@@ -104,7 +104,6 @@ int findVertex(const Triangle& t, int x, int row)
 void startAtRest()
 {
     ensureGlContext();
-    sizeFields();
     resetFields();
     colorMode = 0;
     colorOffsets[0] = 1.0 / 3.0;

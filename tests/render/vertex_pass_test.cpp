@@ -15,8 +15,8 @@
 
 #include "app/state.h"
 #include "render/vertex_attributes.h"
-#include "render/vertex_path.h"
-#include "sim/drops.h"
+#include "simd/targets.h"
+#include "app/drops.h"
 #include "sim/step.h"
 
 namespace {
@@ -72,11 +72,11 @@ void expectPassesAgree(const std::string& target, const std::string& state)
 {
     VertexAttributes portable = freshAttributes();
     VertexAttributes vector = freshAttributes();
-    ASSERT_TRUE(useVertexPath(PORTABLE_VERTEX_PATH));
+    ASSERT_TRUE(simd::useTarget(simd::PORTABLE));
     buildBoth(portable);
-    ASSERT_TRUE(useVertexPath(target));
+    ASSERT_TRUE(simd::useTarget(target));
     buildBoth(vector);
-    useDefaultVertexPath();
+    simd::useDefaultTarget();
     expectSameBits(vector, portable, target + ", " + state);
 }
 
@@ -85,7 +85,6 @@ void greyOffsets() { colorOffsets[0] = colorOffsets[1] = 0.0; }
 
 void startAtRest()
 {
-    sizeFields();
     resetFields();
     resetRanges();
     hScale = heightChangeScale = heightAccelScale = 0.0f;
@@ -111,8 +110,8 @@ void inEveryModeAndTone(const Check& check)
 std::vector<std::string> vectorTargets()
 {
     std::vector<std::string> targets;
-    for (const std::string& name : vertexPathNames())
-        if (name != PORTABLE_VERTEX_PATH)
+    for (const std::string& name : simd::targetNames())
+        if (name != simd::PORTABLE)
             targets.push_back(name);
     return targets;
 }
@@ -195,17 +194,17 @@ TEST_P(VertexPasses, ParametersThatOverflowOrFallOutsideEveryWrap)
 
 TEST(VertexPathChoice, OffersEveryVectorTargetAndThePortablePass)
 {
-    const std::vector<std::string>& names = vertexPathNames();
+    const std::vector<std::string>& names = simd::targetNames();
     ASSERT_FALSE(names.empty());
-    EXPECT_EQ(std::count(names.begin(), names.end(), std::string(PORTABLE_VERTEX_PATH)), 1);
-    EXPECT_EQ(activeVertexPathName(), names.front());
-    EXPECT_FALSE(useVertexPath("no such target"));
-    EXPECT_EQ(activeVertexPathName(), names.front());
+    EXPECT_EQ(std::count(names.begin(), names.end(), std::string(simd::PORTABLE)), 1);
+    EXPECT_EQ(simd::chosenTargetName(), names.front());
+    EXPECT_FALSE(simd::useTarget("no such target"));
+    EXPECT_EQ(simd::chosenTargetName(), names.front());
     for (const std::string& name : names) {
-        EXPECT_TRUE(useVertexPath(name));
-        EXPECT_EQ(activeVertexPathName(), name);
-        EXPECT_EQ(activeVertexTarget() == 0, name == PORTABLE_VERTEX_PATH);
+        EXPECT_TRUE(simd::useTarget(name));
+        EXPECT_EQ(simd::chosenTargetName(), name);
+        EXPECT_EQ(simd::portableChosen(), name == simd::PORTABLE);
     }
-    useDefaultVertexPath();
-    EXPECT_EQ(activeVertexPathName(), names.front());
+    simd::useDefaultTarget();
+    EXPECT_EQ(simd::chosenTargetName(), names.front());
 }

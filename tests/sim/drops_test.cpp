@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "sim/drops.h"
+#include "app/drops.h"
 #include "sim/step.h"
 #include "sim_fixture.h"
 
@@ -53,17 +53,17 @@ std::string dropAtPointerOutput(int x, int y)
 // The rand() value that follows `draws` draws from seed.
 int drawAfter(unsigned seed, int draws)
 {
-    std::srand(seed);
+    basin.generator.seed(seed);
     for (int k = 0; k < draws; ++k)
-        std::rand();
-    return std::rand();
+        int(basin.generator.next());
+    return int(basin.generator.next());
 }
 
 // --- randomFloat -------------------------------------------------------------------
 
 TEST(RandomFloat, StaysInItsHalfOpenRange)
 {
-    std::srand(12345);
+    basin.generator.seed(12345);
     float lowest = 1.0f, highest = 0.0f;
     for (int k = 0; k < 200000; ++k) {
         const float r = randomFloat(0.01f, 0.07f);
@@ -79,13 +79,13 @@ TEST(RandomFloat, StaysInItsHalfOpenRange)
 
 TEST(RandomFloat, DrawsOnceAndScalesByOne32768th)
 {
-    std::srand(99);
-    const int expectedDraw = std::rand() & 0x7FFF;
-    std::srand(99);
+    basin.generator.seed(99);
+    const int expectedDraw = int(basin.generator.next()) & 0x7FFF;
+    basin.generator.seed(99);
     const float r = randomFloat(0.0f, 1.0f);
     EXPECT_EQ(double(r) * 32768.0, double(expectedDraw));
     {
-        const int next = std::rand(); // taken before drawAfter re-seeds
+        const int next = int(basin.generator.next()); // taken before drawAfter re-seeds
         EXPECT_EQ(next, drawAfter(99, 1)); }
 }
 
@@ -148,10 +148,10 @@ TEST_F(SimTest, RandomDropRaisesOneSquareByOneIncrement)
 {
     for (unsigned seed = 1; seed <= 40; ++seed) {
         SimTest::restartSimulation();
-        std::srand(seed);
+        basin.generator.seed(seed);
         randomDrop();
         {
-            const int next = std::rand(); // taken before drawAfter re-seeds
+            const int next = int(basin.generator.next()); // taken before drawAfter re-seeds
             EXPECT_EQ(next, drawAfter(seed, 4)) << "four draws per drop"; }
         const Patch p = raisedCells();
         ASSERT_GT(p.count, 0);
@@ -168,10 +168,10 @@ TEST_F(SimTest, RandomDropRaisesOneSquareByOneIncrement)
 
 TEST_F(SimTest, PointerDropMapsTheWindowLinearlyOntoTheGrid)
 {
-    std::srand(5);
+    basin.generator.seed(5);
     EXPECT_EQ(dropAtPointerOutput(320, 240), "2D drop x/y80 80\n");
     {
-        const int next = std::rand(); // taken before drawAfter re-seeds
+        const int next = int(basin.generator.next()); // taken before drawAfter re-seeds
         EXPECT_EQ(next, drawAfter(5, 2)) << "two draws per pointer drop"; }
     EXPECT_EQ(h[cellIndex(79, 79)], 1.1f);
     EXPECT_EQ(h[cellIndex(80, 80)], 1.1f);
@@ -198,11 +198,11 @@ TEST_F(SimTest, PointerDropWithoutWindowAreaDoesNothing)
     for (auto size : {std::pair<int, int>{0, 480}, {640, 0}, {0, 0}}) {
         windowWidth = size.first;
         windowHeight = size.second;
-        std::srand(3);
+        basin.generator.seed(3);
         EXPECT_EQ(dropAtPointerOutput(0, 0), "");
         EXPECT_EQ(dropAtPointerOutput(10, 10), "");
         {
-            const int next = std::rand(); // taken before drawAfter re-seeds
+            const int next = int(basin.generator.next()); // taken before drawAfter re-seeds
             EXPECT_EQ(next, drawAfter(3, 0)) << "no draw"; }
         EXPECT_EQ(raisedCells().count, 0);
     }
@@ -219,7 +219,7 @@ TEST_F(SimTest, FarOffPointerSaturatesInsteadOfOverflowing)
 TEST_F(SimTest, ResetReturnsToRestAfterDropsAndSteps)
 {
     colorMode = 4;
-    std::srand(8);
+    basin.generator.seed(8);
     for (int k = 0; k < 5; ++k) {
         randomDrop();
         simulationStep();

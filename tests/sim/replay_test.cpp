@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/solver_path.h"
-#include "sim/state_dump.h"
+#include "simd/targets.h"
+#include "sim_fixture.h"
 
 #ifndef REPLAY_BINARY
 #error "REPLAY_BINARY must name the ripplemoor-replay executable"
@@ -141,7 +141,7 @@ TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
     expectError("drop 1 2 0 0.5\n", "1: radius '0' out of range 1 to 2147483647");
     expectError("drop 1 2 3 half\n", "1: malformed increment 'half'");
     expectError("drop 99999999999 2 3 0.5\n", "1: column '99999999999' out of range -2147483648 to 2147483647");
-    expectError("set w 1 1 0\n", "1: unknown field 'w' (h, u, v or heightChange)");
+    expectError("set w 1 1 0\n", "1: unknown field 'w' (" + fieldNameList() + ")");
     expectError("set h 160 1 0\n", "1: column '160' out of range 0 to 159");
     expectError("set h 1 -1 0\n", "1: row '-1' out of range 0 to 159");
     expectError("set h 1 1\n", "1: 'set' needs 4 argument(s), got 3");
@@ -207,8 +207,8 @@ TEST(Replay, HelpAndVersionGoToStandardOutput)
     const ReplayRun help = replay("", false, " --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
-    EXPECT_EQ(help.out.rfind("Usage: ripplemoor-replay [--solver NAME] [SCRIPT]\n", 0), 0u) << help.out;
-    for (const char* word : {"--solver=NAME", "--help", "--version", "Exit status"})
+    EXPECT_EQ(help.out.rfind("Usage: ripplemoor-replay [--target NAME] [--threads N] [SCRIPT]\n", 0), 0u) << help.out;
+    for (const char* word : {"--target=NAME", "--solver=NAME", "--threads=N", "--help", "--version", "Exit status"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 
     const ReplayRun version = replay("hash\n", false, " --version");
@@ -275,7 +275,7 @@ TEST(ReplaySolver, ListsTheDefaultFirstAndNeverDefaultsToScalar)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const std::vector<std::string> names = lines(run.out);
-    EXPECT_EQ(names, solverNames());
+    EXPECT_EQ(names, simd::targetNames());
     ASSERT_GE(names.size(), 2u);
     EXPECT_EQ(std::count(names.begin(), names.end(), "portable"), 1);
     EXPECT_NE(names.front(), "SCALAR");
@@ -291,7 +291,7 @@ TEST(ReplaySolver, EveryListedSolverGivesTheSameHashes)
     const ReplayRun reference = replay(script);
     ASSERT_EQ(reference.status, 0) << reference.err;
     ASSERT_EQ(lines(reference.out).size(), 2u);
-    for (const std::string& name : solverNames()) {
+    for (const std::string& name : simd::targetNames()) {
         const ReplayRun run = replay(script, true, " --solver " + name);
         EXPECT_EQ(run.status, 0) << name << ": " << run.err;
         EXPECT_EQ(run.out, reference.out) << name;
@@ -301,19 +301,22 @@ TEST(ReplaySolver, EveryListedSolverGivesTheSameHashes)
 TEST(ReplaySolver, UnknownOrUnavailableNamesStopWithStatusTwo)
 {
     // A real Highway target of some other processor family is "unavailable" here.
-    const std::vector<std::string>& offered = solverNames();
+    const std::vector<std::string>& offered = simd::targetNames();
     const std::string foreign =
         std::find(offered.begin(), offered.end(), "NEON") == offered.end() ? "NEON" : "AVX2";
     for (const std::string& name : {std::string("warp-drive"), foreign, std::string("avx2"), std::string("")}) {
-        const ReplayRun run = replay("hash\n", false, " --solver '" + name + "'");
+        const ReplayRun run = replay("hash\n", false, " --target '" + name + "'");
         EXPECT_EQ(run.status, 2) << name;
         EXPECT_EQ(run.out, "") << name;
-        const std::string expected =
-            "ripplemoor-replay: unknown or unavailable solver '" + name + "'; this processor offers: ";
-        EXPECT_EQ(run.err.rfind(expected, 0), 0u) << run.err;
-        const ReplayRun joined = replay("hash\n", false, " '--solver=" + name + "'");
-        EXPECT_EQ(joined.status, 2) << name;
-        EXPECT_EQ(joined.err, run.err) << name;
+        const std::string expected = "ripplemoor-replay: unknown or unavailable target '" + name +
+                                     "'; this processor offers: " + simd::targetList(" ") + "\n";
+        EXPECT_EQ(run.err, expected);
+        // The earlier spelling of the option, in both forms, says the same.
+        for (const std::string& option : {" --solver '" + name + "'", " '--solver=" + name + "'"}) {
+            const ReplayRun old = replay("hash\n", false, option);
+            EXPECT_EQ(old.status, 2) << name;
+            EXPECT_EQ(old.err, run.err) << name;
+        }
     }
 }
 

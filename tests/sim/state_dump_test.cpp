@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "sim/state_dump.h"
 #include "sim_fixture.h"
 
 namespace {

@@ -7,9 +7,8 @@
 
 #include "sim/advect.h"
 #include "sim/boundaries.h"
-#include "sim/drops.h"
+#include "app/drops.h"
 #include "sim/height_update.h"
-#include "sim/state_dump.h"
 #include "sim/step.h"
 #include "sim/velocity_update.h"
 #include "sim_fixture.h"
@@ -54,7 +53,7 @@ void expectSameFields(const Snapshot& a, const Snapshot& b, const char* what)
 
 void disturb(unsigned seed, int steps)
 {
-    std::srand(seed);
+    basin.generator.seed(seed);
     for (int k = 0; k < steps; ++k) {
         if (k % 15 == 0)
             randomDrop();
@@ -68,11 +67,11 @@ template <typename Operation>
 void expectPathsAgree(const std::string& solver, const Operation& operation, const char* what)
 {
     const Snapshot start = Snapshot::take();
-    useSolver(PORTABLE_SOLVER);
+    simd::useTarget(simd::PORTABLE);
     operation();
     const Snapshot portable = Snapshot::take();
     start.restore();
-    useSolver(solver);
+    simd::useTarget(solver);
     operation();
     const Snapshot fast = Snapshot::take();
     expectSameFields(portable, fast, what);
@@ -95,12 +94,12 @@ TEST_P(SolverPathsAgree, EveryStageOnADisturbedStateInEveryMode)
         expectPathsAgree(GetParam(), [] { updateVelocities(); }, "updateVelocities");
         // Ranges and scales too: the dumps must match byte for byte.
         const Snapshot start = Snapshot::take();
-        useSolver(PORTABLE_SOLVER);
+        simd::useTarget(simd::PORTABLE);
         for (int k = 0; k < 40; ++k)
             simulationStep();
         const std::vector<unsigned char> portable = stateBytes();
         start.restore();
-        useSolver(GetParam());
+        simd::useTarget(GetParam());
         for (int k = 0; k < 40; ++k)
             simulationStep();
         EXPECT_TRUE(portable == stateBytes()) << "mode " << mode;
@@ -194,8 +193,8 @@ TEST_F(SimTest, ScriptedScenarioIsPinnedToTheBit)
 {
     const uint64_t hash = scriptedScenarioHash();
     EXPECT_EQ(hash, SCENARIO_HASH) << std::hex << "got 0x" << hash;
-    for (const std::string& solver : solverNames()) {
-        useSolver(solver);
+    for (const std::string& solver : simd::targetNames()) {
+        simd::useTarget(solver);
         EXPECT_EQ(scriptedScenarioHash(), SCENARIO_HASH) << solver;
     }
 }
@@ -203,12 +202,12 @@ TEST_F(SimTest, ScriptedScenarioIsPinnedToTheBit)
 // Long: the kernel's best target and the portable loops only; the agreement tests
 // above tie every other target to the portable loops.
 class LongRun : public SolverPathTest {};
-INSTANTIATE_TEST_SUITE_P(Paths, LongRun, ::testing::Values(vectorTargetNames().front(), std::string(PORTABLE_SOLVER)),
+INSTANTIATE_TEST_SUITE_P(Paths, LongRun, ::testing::Values(vectorTargetNames().front(), std::string(simd::PORTABLE)),
                          solverParamName);
 
 TEST_P(LongRun, TwentyThousandStepsWithDropsStayFinite)
 {
-    std::srand(2024);
+    basin.generator.seed(2024);
     for (int k = 0; k < 20000; ++k) {
         if (k % 100 == 0)
             randomDrop();

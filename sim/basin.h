@@ -1,0 +1,179 @@
+#pragma once
+
+// A basin of water: its configuration, its fields on the staggered grid, its
+// colour mode and ranges, its walls and its drop generator. A basin is a plain
+// value: a program may hold as many as it likes, each stepped independently
+// (two basins stepped in two threads at once give the bits each gives alone).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/drop_generator.h"
+
+// width x height floats; cell (x, y) is element x + y * width.
+using Field = std::vector<float>;
+
+// Visualisation mode 0 to 6, each named after the quantity it shows; any other
+// value shows none, like MODE_PLAIN.
+using ColorMode = int;
+enum : ColorMode {
+    MODE_PLAIN,
+    MODE_H,
+    MODE_HEIGHT_CHANGE,
+    MODE_HEIGHT_ACCEL,
+    MODE_SPEED_SQ,
+    MODE_FLOW_DIRECTION,
+    MODE_ENERGY_PRODUCT,
+    MODE_COUNT
+};
+constexpr ColorMode FIRST_MODE = MODE_PLAIN, LAST_MODE = MODE_COUNT - 1;
+
+// What a basin is made with. The defaults are the seed's 160 x 160 basin. The
+// cell size, time step and rest height are single-precision, as the solver
+// computes with them; gravity is double.
+struct BasinConfig {
+    int width = 160;
+    int height = 160;
+    float cellSize = 0.3125f;
+    float timestep = 0.0625f;
+    double gravity = 10.0;
+    float restHeight = 1.0f; // the level reset() returns to
+    // Threads that step() may use; 0 picks by size (see defaultThreads()).
+    int threads = 1;
+};
+
+// Throws std::invalid_argument naming the setting for a width or height below 3
+// or a non-finite or non-positive value, and std::length_error where the cell
+// count overflows or the fields would not fit in this machine's memory; nothing
+// is allocated before the check.
+void checkBasinConfig(const BasinConfig& config);
+
+// Bytes of the fields and walls that a basin of this size allocates.
+uint64_t basinBytes(int width, int height);
+
+class Basin {
+public:
+    explicit Basin(const BasinConfig& config = BasinConfig{});
+
+    const BasinConfig& config() const { return config_; }
+    int width() const { return config_.width; }
+    int height() const { return config_.height; }
+    size_t cellCount() const { return size_t(config_.width) * size_t(config_.height); }
+    int cellIndex(int x, int y) const { return x + y * config_.width; }
+
+    // The steps' thread count, resolved (never 0).
+    int threads() const { return threads_; }
+    void setThreads(int threads);
+
+    // Return to rest: h = rest height, every other field 0. Ranges, mode, walls
+    // and the generator stay.
+    void reset();
+    // Maxima and minima back to their reset values (h: rest height, the others:
+    // 0); scales untouched.
+    void resetRanges();
+
+    // One fixed step; see sim/step.h.
+    void step();
+
+    // Raises the 2r x 2r patch of columns cx-r..cx+r-1 and rows cy-r..cy+r-1 by
+    // increment, clipped to the basin, skipping walls, capped at 1.1 x rest height.
+    void addDrop(int cx, int cy, int r, float increment);
+    // A drop at a random place: the place spans the basin, the radius is up to
+    // 5 % of its shorter side (at least 1), from four draws of the generator.
+    void randomDrop();
+
+    // The solver's observable state as bytes: h, u, v, heightChange, heightAccel,
+    // speedSq, flowDirection, energyProduct (width x height little-endian floats
+    // each, element order), then max, min and scale of each mode 1 to 6.
+    std::vector<unsigned char> dump() const;
+    size_t dumpBytes() const;
+    // 64-bit FNV-1a of dump().
+    uint64_t stateHash() const;
+
+    // Counts the changes to the fields' contents: every step, drop and reset adds one.
+    uint64_t revision = 0;
+    void noteFieldsChanged() { ++revision; }
+
+    // Staggered grid: h at cell centres, u on the face between (x-1, y) and (x, y),
+    // v on the face between (x, y-1) and (x, y). Sized once; never reallocated.
+    Field u, v, scratch, h;
+    Field heightChange, heightAccel, speedSq, flowDirection, energyProduct;
+
+    // Per-cell walls, 0 for water; any other value is a solid cell. Written
+    // freely between steps; the step reads what it finds.
+    std::vector<uint8_t> walls;
+
+    ColorMode colorMode = MODE_PLAIN;
+    float invCellSize; // 1 / cell size, stored as a float
+
+    // Per-mode ranges over the interior, written by every step; scale = 1 / (max - min).
+    float hMax, hMin, hScale = 0.0f;
+    float heightChangeMax = 0.0f, heightChangeMin = 0.0f, heightChangeScale = 0.0f;
+    float heightAccelMax = 0.0f, heightAccelMin = 0.0f, heightAccelScale = 0.0f;
+    float speedSqMax = 0.0f, speedSqMin = 0.0f, speedSqScale = 0.0f;
+    float flowDirectionMax = 0.0f, flowDirectionMin = 0.0f, flowDirectionScale = 0.0f;
+    float energyProductMax = 0.0f, energyProductMin = 0.0f, energyProductScale = 0.0f;
+
+    DropGenerator generator;
+
+    // What the walls mean for the stages, rebuilt when walls changes (see walls.h).
+    struct WallCache {
+        std::vector<uint8_t> seen;      // walls as last built
+        std::vector<float> solid;       // 1 where solid, for the vector kernel; empty without walls
+        std::vector<size_t> solidCells; // every solid cell
+        std::vector<size_t> closedU;    // u faces beside a solid cell
+        std::vector<size_t> closedV;    // v faces beside a solid cell
+    };
+    // Rebuilds the cache if walls changed since; step() and the drops call it
+    // first, the stages then read wallCache() as it stands.
+    void refreshWalls();
+    const WallCache& wallCache() const { return wallCache_; }
+
+private:
+    BasinConfig config_;
+    int threads_ = 1;
+    WallCache wallCache_;
+};
+
+// What a colour mode shows: its field and its range, as members of a basin. The
+// solver's range selection, its scales, the state dump and the front ends' name
+// tables all follow this table.
+struct ModeQuantity {
+    const char* name;
+    Field Basin::*field;
+    float Basin::*max;
+    float Basin::*min;
+    float Basin::*scale;
+};
+extern const ModeQuantity MODE_QUANTITIES[MODE_COUNT];
+
+// The entry of a colour mode, or null where it shows no quantity.
+inline const ModeQuantity* quantityOfMode(ColorMode mode)
+{
+    return mode > MODE_PLAIN && mode < MODE_COUNT ? &MODE_QUANTITIES[mode] : nullptr;
+}
+
+// The fields by name, in the order of the dump, then scratch (not dumped).
+struct NamedField {
+    const char* name;
+    Field Basin::*field;
+};
+constexpr int FIELD_COUNT = 9;
+constexpr int DUMPED_FIELD_COUNT = 8;
+extern const NamedField BASIN_FIELDS[FIELD_COUNT];
+const NamedField* findField(const std::string& name);
+// "h, u, v, ..." for messages.
+std::string fieldNameList();
+
+// The 18 range variables by name, in the order of the dump: hMax, hMin, hScale,
+// heightChangeMax, ...
+struct NamedRange {
+    std::string name;
+    float Basin::*value;
+};
+const std::vector<NamedRange>& rangeVariables();
+
+// 64-bit FNV-1a.
+uint64_t fnv1a64(const unsigned char* data, size_t size);

@@ -1,0 +1,23 @@
+#include "sim/threads.h"
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
+
+// Below about this many cells a step is too short for the threads' start and
+// join at every stage to pay (measured: see docs/performance.md).
+constexpr long long PARALLEL_FROM_CELLS = 256 * 256;
+
+int availableThreads()
+{
+#ifdef _OPENMP
+    return omp_get_num_procs();
+#else
+    return 1;
+#endif
+}
+
+int defaultThreads(int width, int height)
+{
+    return (long long)width * height >= PARALLEL_FROM_CELLS ? availableThreads() : 1;
+}
