@@ -369,7 +369,7 @@ PYBIND11_MODULE(_core, m)
         return names;
     }();
 
-    py::class_<PyBasin>(m, "Basin",
+    py::class_<PyBasin> basinClass(m, "Basin",
                         "Basin(width=160, height=160, *, cell_size=0.3125, timestep=0.0625, gravity=10.0,\n"
                         "      rest_height=1.0, threads=None)\n"
                         "--\n\n"
@@ -383,7 +383,8 @@ PYBIND11_MODULE(_core, m)
                         "machine's memory raises ValueError before anything is allocated.\n\n"
                         "threads is how many threads step() uses: None picks every core for\n"
                         "basins of 256 x 256 cells or more, where the bands pay for their start,\n"
-                        "and one thread below. Every count gives the same bits.")
+                        "and one thread below. Every count gives the same bits.");
+    basinClass
         .def(py::init([](const py::object& width, const py::object& height, const py::object& cellSize,
                          const py::object& timestep, const py::object& gravity, const py::object& restHeight,
                          const py::object& threads) {
@@ -500,6 +501,13 @@ PYBIND11_MODULE(_core, m)
         .def("__deepcopy__", [](const PyBasin& s, const py::object&) { return copyOf(s); })
         .def("__repr__", &reprOf)
         .def(py::pickle(&stateOf, &basinFromState));
+    // basin.h, basin.u, ...: each field's view, as field(name) gives it.
+    for (const NamedField& f : BASIN_FIELDS) {
+        const std::string name = f.name;
+        basinClass.def_property_readonly(
+            f.name, [name](const PyBasin& s) { return fieldView(s, py::str(name), "field"); },
+            ("The field " + name + " as a writable float32 view [y, x] of the basin's memory.").c_str());
+    }
 
     m.def("step_all", &stepAll, py::arg("basins"), py::arg("n") = 1,
           "step_all(basins, n=1)\n--\n\n"
