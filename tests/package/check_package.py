@@ -1,10 +1,13 @@
-"""The installed tree and the Debian package as a user meets them: the launcher
-started from unrelated folders (installed, moved, unpacked from the .deb), its
-argument and exit-status pass-through, the package's fields, and the verdicts
-of the Debian and freedesktop validators.
+"""The installed trees and the Debian packages as a user meets them, each
+component installed alone: the launcher started from unrelated folders
+(installed, moved, unpacked from the .deb), its argument and exit-status
+pass-through, the Python module imported from its own tree, the packages'
+fields, and the verdicts of the Debian and freedesktop validators.
 
     python3 tests/package/check_package.py --source SRC --build BUILD \\
-        --prefix INSTALLED --deb PACKAGE.deb --extracted UNPACKED
+        --prefix INSTALLED --deb ripplemoor.deb --extracted UNPACKED \\
+        [--python-prefix INSTALLED --python-deb python3-ripplemoor.deb \\
+         --python-extracted UNPACKED]
 """
 
 import argparse
@@ -81,9 +84,17 @@ def run(command, **kwargs):
 # --- the installed tree ------------------------------------------------------------
 
 
+def files_under(top):
+    return sorted(os.path.relpath(os.path.join(d, n), top)
+                  for d, _, names in os.walk(top) for n in names)
+
+
 def installed_tree(args):
     missing = [p for p in TREE if not os.path.isfile(os.path.join(args.prefix, p))]
     check(not missing, "not installed: %r" % missing)
+    # The program's component alone: nothing of the module's.
+    extra = [p for p in files_under(args.prefix) if p not in TREE]
+    check(not extra, "installed beside the program's files: %r" % extra)
     for p in (LAUNCHER, "bin/ripplemoor-replay", PROGRAM):
         mode = os.stat(os.path.join(args.prefix, p)).st_mode
         check(mode & stat.S_IXOTH, "%s is not executable by everyone" % p)
@@ -193,23 +204,40 @@ def project_version(args):
     return match.group(1)
 
 
-def package_fields(args):
+def control_fields(args, deb, package, section):
+    """The fields every package of the build shares: file name, name, version,
+    architecture, section, and the changelog of the same version."""
     version = project_version(args)
     arch = run(["dpkg", "--print-architecture"]).stdout.strip()
-    check(os.path.basename(args.deb) == "ripplemoor_%s_%s.deb" % (version, arch),
-          "package file %s" % os.path.basename(args.deb))
-    fields = run(["dpkg-deb", "-f", args.deb]).stdout
+    check(os.path.basename(deb) == "%s_%s_%s.deb" % (package, version, arch),
+          "package file %s" % os.path.basename(deb))
+    fields = run(["dpkg-deb", "-f", deb]).stdout
     field = dict(re.findall(r"^([A-Za-z-]+): (.*)$", fields, re.M))
-    check(field.get("Package") == "ripplemoor" and field.get("Version") == version
-          and field.get("Architecture") == arch, "control fields %r" % field)
+    check(field.get("Package") == package and field.get("Version") == version
+          and field.get("Architecture") == arch and field.get("Section") == section,
+          "control fields %r" % field)
+    return field
+
+
+def changelog_version(args, extracted, package):
+    version = project_version(args)
+    with gzip.open(os.path.join(extracted, "usr/share/doc/%s/changelog.gz" % package), "rt") as f:
+        changelog = f.readline()
+    check(changelog.startswith("ripplemoor (%s) " % version), "%s changelog: %r" % (package, changelog))
+
+
+def package_fields(args):
+    version = project_version(args)
+    field = control_fields(args, args.deb, "ripplemoor", "science")
     depends = field.get("Depends", "")
-    # Computed from the binaries by dpkg-shlibdeps: the C library and GLUT at least.
+    # Computed from the binaries by dpkg-shlibdeps: the C library and GLUT at least,
+    # and nothing of the module's.
     for needed in ("libc6 (>=", "libglut"):
         check(needed in depends, "Depends lacks %s: %r" % (needed, depends))
+    for unwanted in ("python3", "numpy"):
+        check(unwanted not in depends, "Depends names %s: %r" % (unwanted, depends))
     # Every place that names the version names the same one.
-    with gzip.open(os.path.join(args.extracted, "usr/share/doc/ripplemoor/changelog.gz"), "rt") as f:
-        changelog = f.readline()
-    check(changelog.startswith("ripplemoor (%s) " % version), "changelog: %r" % changelog)
+    changelog_version(args, args.extracted, "ripplemoor")
     with open(os.path.join(args.extracted, "usr/share/metainfo/%s.metainfo.xml" % APP_ID)) as f:
         release = re.search(r'<release version="([^"]+)"', f.read())
     check(release and release.group(1) == version, "metainfo's newest release %r" % release)
@@ -219,6 +247,7 @@ def package_fields(args):
         check(th and th.group(1) == version, "%s(1) version %r" % (page, th))
     listing = run(["dpkg-deb", "-c", args.deb]).stdout
     check("./usr/share/ripplemoor/skybox.tga" in listing, "the package lacks the sky picture")
+    check("dist-packages" not in listing, "the program's package carries the module")
 
 
 def unpacked_package_starts(args):
@@ -259,17 +288,23 @@ def validators(args):
         size = (int.from_bytes(head[16:20], "big"), int.from_bytes(head[20:24], "big"))
         check(size == (int(width), int(height)), "%s is %r, metainfo says %sx%s"
               % (path, size, width, height))
-    # Errors and warnings both fail; the informational tags that remain are printed,
-    # and among them no hardening tag and no section left by the compiler.
-    result = run(["lintian", "--fail-on", "error,warning", "--display-info", args.deb])
+    problems += lintian(args.deb)
+    check(not problems, "\n".join(problems))
+
+
+def lintian(deb):
+    """Errors and warnings both fail; the informational tags that remain are
+    printed, and among them no hardening tag and no section left by the compiler."""
+    problems = []
+    result = run(["lintian", "--fail-on", "error,warning", "--display-info", deb])
     tags = [line for line in result.stdout.splitlines() if line.strip()]
-    print("  lintian: %s" % ("".join("\n    " + t for t in tags) or "clean"))
+    print("  lintian %s: %s" % (os.path.basename(deb), "".join("\n    " + t for t in tags) or "clean"))
     if result.returncode != 0:
         problems.append("lintian: " + result.stdout + result.stderr)
     banned = [t for t in tags if re.search(r": (hardening-\S+|binary-has-unneeded-section)\b", t)]
     if banned:
         problems.append("lintian: " + "\n".join(banned))
-    check(not problems, "\n".join(problems))
+    return problems
 
 
 # --- the Python module (builds with RIPPLEMOOR_PYTHON) ---------------------------------
@@ -281,26 +316,53 @@ def cache_value(args, name):
     return match.group(1) if match else None
 
 
+def python_tree_alone(args):
+    """The module's component and package hold the module and their doc folder,
+    nothing of the program's."""
+    site = cache_value(args, "RIPPLEMOOR_PYTHON_INSTALL_DIR")
+    expected = sorted([os.path.join(site, "ripplemoor", p) for p in ("__init__.py", "__init__.pyi", "py.typed")]
+                      + ["share/doc/python3-ripplemoor/copyright", "share/doc/python3-ripplemoor/changelog.gz"])
+    for name, top in (("installed tree", args.python_prefix),
+                      ("unpacked package", os.path.join(args.python_extracted, "usr"))):
+        files = files_under(top)
+        core = [p for p in files if re.fullmatch(re.escape(os.path.join(site, "ripplemoor", "_core")) + r"\..*\.so", p)]
+        check(len(core) == 1, "%s: compiled core %r" % (name, core))
+        check(sorted(set(files) - set(core)) == expected, "%s holds %r" % (name, files))
+
+
+def python_package_fields(args):
+    field = control_fields(args, args.python_deb, "python3-ripplemoor", "python")
+    depends = field.get("Depends", "")
+    # The interpreter and NumPy, computed at configure time; the C and C++ runtimes
+    # from the extension by dpkg-shlibdeps; nothing of the program's.
+    for needed in ("python3 (>=", "python3 (<<", "python3-numpy", "libc6 (>=", "libstdc++6"):
+        check(needed in depends, "Depends lacks %s: %r" % (needed, depends))
+    for unwanted in ("ripplemoor", "libglut", "libgl1"):
+        check(unwanted not in depends, "Depends names %s: %r" % (unwanted, depends))
+    check(field.get("Suggests") == "python3-distributed", "Suggests %r" % field.get("Suggests"))
+    changelog_version(args, args.python_extracted, "python3-ripplemoor")
+    listing = run(["dpkg-deb", "-c", args.python_deb]).stdout
+    check("__pycache__" not in listing, "the package carries compiled bytecode")
+    problems = lintian(args.python_deb)
+    check(not problems, "\n".join(problems))
+
+
 def python_module(args):
-    """The module imports from the installed tree and from the unpacked package,
-    from an unrelated folder, and computes what the replay tool beside it does."""
+    """The module imports from its own tree alone, installed and unpacked, from an
+    unrelated folder, and computes what the program's replay tool does."""
     site = cache_value(args, "RIPPLEMOOR_PYTHON_INSTALL_DIR")
     python = cache_value(args, "Python3_EXECUTABLE")
-    fields = run(["dpkg-deb", "-f", args.deb, "Depends"]).stdout
-    for needed in ("python3-numpy", "python3 (>="):
-        check(needed in fields, "Depends lacks %s: %r" % (needed, fields))
-    listing = run(["dpkg-deb", "-c", args.deb]).stdout
-    check("__pycache__" not in listing, "the package carries compiled bytecode")
     script = ("import ripplemoor, sys; ripplemoor.add_drop(80, 80, 5, 0.3); ripplemoor.step(3); "
               "print(ripplemoor.__file__); print('fnv1a64 %016x' % ripplemoor.state_hash())")
-    for name, prefix in (("installed tree", args.prefix), ("unpacked package", os.path.join(args.extracted, "usr"))):
+    for name, prefix, program in (
+            ("installed tree", args.python_prefix, args.prefix),
+            ("unpacked package", os.path.join(args.python_extracted, "usr"),
+             os.path.join(args.extracted, "usr"))):
         package = os.path.join(prefix, site, "ripplemoor")
-        for part in ("__init__.py", "__init__.pyi", "py.typed"):
-            check(os.path.isfile(os.path.join(package, part)), "%s: no %s" % (name, part))
         with tempfile.TemporaryDirectory(prefix="ripplemoor-python-") as cwd:
             env = dict(os.environ, PYTHONPATH=os.path.join(prefix, site), PYTHONDONTWRITEBYTECODE="1")
             result = run([python, "-c", script], cwd=cwd, env=env)
-            replay = run([os.path.join(prefix, "bin/ripplemoor-replay")],
+            replay = run([os.path.join(program, "bin/ripplemoor-replay")],
                          input="drop 80 80 5 0.3\nstep 3\nhash\n", cwd=cwd)
         check(result.returncode == 0, "%s: import failed: %s" % (name, result.stderr))
         where, printed = result.stdout.splitlines()
@@ -345,11 +407,11 @@ def hardening(args):
 
 
 def no_build_paths(args):
-    """No file of the package names the folder it was built in or built from:
-    what is in it must not depend on where it was made."""
+    """No file of the packages names the folder it was built in or built from:
+    what is in them must not depend on where they were made."""
     paths = {os.path.realpath(p).encode() for p in (args.build, args.source)}
     found = []
-    for top, _, names in os.walk(args.extracted):
+    for top, _, names in (w for e in extracted_trees(args) for w in os.walk(e)):
         for name in names:
             path = os.path.join(top, name)
             if os.path.islink(path):
@@ -358,7 +420,7 @@ def no_build_paths(args):
                 data = f.read()
             if name.endswith(".gz"):
                 data = gzip.decompress(data)
-            found += ["%s names %s" % (os.path.relpath(path, args.extracted), p.decode())
+            found += ["%s names %s" % (path, p.decode())
                       for p in paths if p in data]
     check(not found, "\n".join(found))
 
@@ -376,21 +438,39 @@ CASES = [
     ("unpacked package: launcher starts from an unrelated folder", unpacked_package_starts),
     ("validators: desktop entry, metainfo, man pages, lintian", validators),
     ("hardening: hardening-check on both binaries", hardening),
-    ("package names no build or source folder", no_build_paths),
+    ("packages name no build or source folder", no_build_paths),
 ]
+
+PYTHON_CASES = [
+    ("Python module's tree and package alone: the module, its doc folder, nothing else",
+     python_tree_alone),
+    ("Python module's package: name, fields, Depends, Suggests, lintian", python_package_fields),
+    ("Python module: imports from its own tree and package, agrees with the replay tool",
+     python_module),
+]
+
+
+def extracted_trees(args):
+    return [args.extracted] + ([args.python_extracted] if args.python_extracted else [])
 
 
 def main():
     parser = argparse.ArgumentParser()
     for name in ("--source", "--build", "--prefix", "--deb", "--extracted"):
         parser.add_argument(name, required=True)
+    for name in ("--python-prefix", "--python-deb", "--python-extracted"):
+        parser.add_argument(name)
     args = parser.parse_args()
-    for name in ("source", "build", "prefix", "deb", "extracted"):
-        setattr(args, name, os.path.realpath(getattr(args, name)))
+    for name, value in vars(args).items():
+        if value:
+            setattr(args, name, os.path.realpath(value))
     cases = list(CASES)
-    if cache_value(args, "RIPPLEMOOR_PYTHON") == "ON":
-        cases.append(("Python module: imports from the tree and the package, agrees with the "
-                      "replay tool", python_module))
+    python = cache_value(args, "RIPPLEMOOR_PYTHON") == "ON"
+    given = [args.python_prefix, args.python_deb, args.python_extracted]
+    if python != all(given) or any(given) != all(given):
+        parser.error("the --python-* arguments go together, for a build with the module")
+    if python:
+        cases += PYTHON_CASES
     harness.run_cases(cases, args)
 
 
