@@ -60,6 +60,8 @@ ReplayRun replay(const std::string& script, bool asFile = false, const std::stri
     return run;
 }
 
+long long physicalMiB() { return (long long)(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGE_SIZE) >> 20; }
+
 // Script errors name the tool, the script and the line: "<stdin>" on standard input.
 void expectError(const std::string& script, const std::string& message)
 {
@@ -148,6 +150,24 @@ TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
     expectError("mode 7\n", "1: mode '7' out of range 0 to 6");
     expectError("reset now\n", "1: unexpected word 'now' after 'reset'");
     expectError("dump /nonexistent-dir/x.bin\n", "1: cannot write '/nonexistent-dir/x.bin': No such file or directory");
+    // Basins and walls: the make-up comes first, walls before the water moves.
+    expectError("hash\nbasin 10 10\n", "2: 'basin' must come before any other command");
+    expectError("basin 10\n", "1: 'basin' needs 2 or 6 argument(s), got 1");
+    expectError("basin 2 10\n", "1: width '2' out of range 3 to 2147483647");
+    expectError("basin 10 10 0.3 nan 10 1\n", "1: cannot make the basin: time step must be a finite positive number, got nan");
+    expectError("basin 10 10 0.3 0.05 -1 1\n", "1: cannot make the basin: gravity must be a finite positive number, got -1.000000");
+    expectError("basin 65536 65536\n", "1: cannot make the basin: a basin of 65536 x 65536 cells has too many cells (at most 2147483647)");
+    // The largest basin whose cells an int still counts, where it does not fit in memory.
+    const long long largestMiB = 46340LL * 46340 * 38 >> 20;
+    if (largestMiB > physicalMiB())
+        expectError("basin 46340 46340\n", "1: cannot make the basin: a basin of 46340 x 46340 cells needs " +
+                                               std::to_string(largestMiB) + " MiB, more than this machine's memory (" +
+                                               std::to_string(physicalMiB()) + " MiB)");
+    expectError("basin 10 12\nset h 10 0 1\n", "2: column '10' out of range 0 to 9");
+    expectError("basin 10 12\nwall 3 3 2 5\n", "2: last column '2' out of range 3 to 9");
+    expectError("basin 10 12\nwall 3 3 5 12\n", "2: last row '12' out of range 3 to 11");
+    expectError("wall 1 1 2 2\nstep 1\nwall 3 3 4 4\n", "3: 'wall' must come before the first step");
+    expectError("step 0\nclear\n", "2: 'clear' must come before the first step");
     expectError("hash\ndump /dev/full\n", "2: cannot write '/dev/full': No space left on device");
 }
 
