@@ -109,3 +109,48 @@ def test_a_pulse_runs_down_a_channel_and_back_at_the_half_depth_speed():
     t, d, peak, back = big
     assert np.polyfit(t, d, 1)[0] > 1.01 * cells_per_step
     assert energy[1, -1] < energy[0, -1] / energy[0, 0] * energy[1, 0] - 0.02 * energy[1, 0]
+
+
+def test_ring_front_depends_on_its_threshold_while_no_crest_outruns_the_long_waves(rm, tmp_path):
+    import matplotlib
+    matplotlib.use("Agg")
+    speeds = physics.ring(str(tmp_path))
+    fronts = speeds["front_speeds"]
+    # A lower threshold meets the spreading edge further out, so it runs faster.
+    assert fronts[0.05] > fronts[0.1] > fronts[0.5] > theory.C_HALF
+    assert 0.98 * theory.C_HALF < speeds["crest_speed"] < theory.C_HALF
+
+
+def test_the_scheme_keeps_the_two_level_energy_not_the_one_level_one(rm):
+    swing = physics.two_level_invariant(mode=100, amplitude=1e-4, steps=60)
+    assert swing["two_level"] < 2e-3
+    assert swing["one_level"] > 0.5
+
+
+def test_theory_of_other_basins_matches_the_solver():
+    # Along an axis the grid's wave at a frequency is the dispersion relation's
+    # root, and a source's phase there is k·r; along the diagonal the wave is
+    # longer (faster), so the phase 100 cells away is smaller.
+    omega_dt = float(theory.discrete_omega_dt(0.0, 2 * np.pi / 10))
+    kx, ky = theory.wave_vectors(omega_dt, [0.0, np.pi / 4])
+    assert kx[0] == pytest.approx(2 * np.pi / 10, rel=1e-9) and abs(ky[0]) < 1e-12
+    assert np.hypot(kx[1], ky[1]) < 2 * np.pi / 10
+    assert theory.phase_from_source(omega_dt, 0.0, 100.0) == pytest.approx(20 * np.pi, rel=1e-6)
+    diagonal = theory.phase_from_source(omega_dt, 100 / np.sqrt(2), 100 / np.sqrt(2))
+    assert diagonal == pytest.approx(np.hypot(kx[1], ky[1]) * 100, rel=1e-4)
+    # The closed channel's modes, each at its own frequency, give what the
+    # solver gives for a small pulse, cell by cell.
+    import ripplemoor
+    basin = ripplemoor.Basin(200, 3, threads=1)
+    x = np.arange(1, 199) - 0.5
+    hump = 1e-3 * np.exp(-0.5 * ((x - 60) / 6) ** 2)  # 0.8 % off here; lower, float32 counts
+    basin.h[:, 1:-1] = (1 + hump).astype(np.float32)
+    basin.h[:, 0], basin.h[:, -1] = basin.h[:, 1], basin.h[:, -2]
+    basin.step(300)
+    predicted = theory.closed_modes_height(hump, [300])[0]
+    assert np.abs(basin.h[1, 1:-1] - 1 - predicted).max() < 0.02 * hump.max()
+    # The stable time step: Δx/√(g·H) on an endless grid, and just above it
+    # the shortest wave grows.
+    assert theory.stable_timestep() == pytest.approx(theory.DX / np.sqrt(theory.G * theory.H), rel=1e-6)
+    assert theory.growth_per_step(0.99 * theory.stable_timestep(), 2.0) == 1.0
+    assert theory.growth_per_step(1.01 * theory.stable_timestep(), 2.0) > 1.2
