@@ -106,12 +106,13 @@ value, moves at {fronts[0.05]:.3f} for 5 %, **{fronts[0.1]:.3f}** for 10 % and {
 moves at **{r["crest_speed"]:.3f}** ({100 * (r["crest_speed"] / theory.C_HALF - 1):+.1f} %). These are speeds of a shape, which
 carries energy, so they compare with the group speed, not with the phase speed
 of any one wave. No linear wave of the scheme beats √(g·H/2), in phase or group
-speed (see [Wave speed](#wave-speed)): a front faster than that, and faster the
-lower its threshold, is the ring's leading edge spreading as the ring's height
-falls (a fixed fraction of a falling peak is met further out), not a faster
-wave. The crest, a point of the shape itself, keeps below √(g·H/2): the long
-waves that make the front travel at it, the shorter ones fall behind and trail
-the front as ripples.
+speed (see [Wave speed](#wave-speed)). A front faster than that, and faster the
+lower its threshold, is not a faster wave: dispersion widens the ring's leading
+edge as it travels, ahead of the point that moves at √(g·H/2) as well as behind
+it, so a point at a fixed fraction of the peak runs ahead while the edge
+widens, the lower the fraction the more. The crest, a point of the shape
+itself, keeps below √(g·H/2): the long waves that make the front travel at it,
+the shorter ones fall behind and trail the front as ripples.
 
 ## Volume
 
@@ -134,12 +135,12 @@ nothing.
 After one drop (radius 5, +0.1) the energy ½·g·(h − H)² + ½·H·(u² + v²) summed over
 the basin (H = {e["depth"]:.6f}, the mean depth with the drop's water) falls fast at
 first: the square drop's sharp edges are short waves, which the scheme damps
-hardest (below), and the ¼·H form's (below) mean over the first 500 steps is
+hardest (below), and the mean of the ¼·H form (next paragraph) over the first 500 steps is
 {100 * e["kept_500"]:.0f} % of its start. From step 2,000 on it falls with a mean e-folding time of
 **{steps(e["tau_plain"])}** (fitted to its means over 500 steps, the dashed line), but
-the rate is not constant: from step 2,000 to 5,000 the e-folding time is
-{steps(e["tau_early"])}, from step 7,000 to 10,000 {steps(e["tau_late"])}. The damping grows with the
-waves' amplitude (below), so it weakens as they shrink.
+the rate is not constant: the ¼·H form's e-folding time is {steps(e["tau_early"])} from
+step 2,000 to 5,000 and {steps(e["tau_late"])} from step 7,000 to 10,000 (the two solid lines). The
+damping grows with the waves' amplitude (below), so it weakens as they shrink.
 
 This sum is not the one the linearised equations conserve: with the factor ½
 in the height equation the continuous linear equations conserve
