@@ -12,8 +12,7 @@ def render(n):
     inv = e["invariant"]
     small, big = ch["pulses"]
     fringe_rows = "\n".join(
-        "| %+d | %.1f | %.1f | %.1f | %.1f |" % (m, x - sl["centre"], g - sl["centre"], p - sl["centre"],
-                                               f - sl["centre"])
+        "| %+d | %.1f | %.1f | %.1f | %.1f |" % ((m,) + tuple(round(v - sl["centre"], 1) + 0.0 for v in (x, g, p, f)))
         for m, x, g, p, f in zip(sl["orders"], sl["measured"], sl["grid"], sl["isotropic"], sl["far"]))
     drained = "; ".join("Δt = %g: %.4f against %.4f" % d for d in st["drained"])
     by_mode = "\n".join("| %d | %.1f | %s |" % (m, 2 * 158 / m, steps(t)) for m, t in e["by_mode"])
