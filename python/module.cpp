@@ -273,7 +273,7 @@ py::tuple stateOf(const PyBasin& self)
 
 PyBasin basinFromState(const py::tuple& state)
 {
-    if (state.size() != 7 || state[0].cast<int>() != 1)
+    if (state.size() != 7 || !py::isinstance<py::int_>(state[0]) || state[0].cast<int>() != 1)
         throw py::value_error("Basin: unknown pickled state");
     const py::tuple c = state[1].cast<py::tuple>();
     BasinConfig config;
@@ -500,7 +500,13 @@ PYBIND11_MODULE(_core, m)
         .def("__copy__", &copyOf)
         .def("__deepcopy__", [](const PyBasin& s, const py::object&) { return copyOf(s); })
         .def("__repr__", &reprOf)
-        .def(py::pickle(&stateOf, &basinFromState));
+        // Pickles through a module function, so that every protocol, 0 included,
+        // rebuilds the basin through its constructor.
+        // (ripplemoor._basin_from_state is a Python function: pickle finds it by name.)
+        .def("__reduce__", [](const PyBasin& s) {
+            return py::make_tuple(py::module_::import("ripplemoor").attr("_basin_from_state"),
+                                  py::make_tuple(stateOf(s)));
+        });
     // basin.h, basin.u, ...: each field's view, as field(name) gives it.
     for (const NamedField& f : BASIN_FIELDS) {
         const std::string name = f.name;
@@ -509,6 +515,20 @@ PYBIND11_MODULE(_core, m)
             ("The field " + name + " as a writable float32 view [y, x] of the basin's memory.").c_str());
     }
 
+    m.def(
+        "_basin_from_state",
+        [](const py::object& state) {
+            try {
+                return basinFromState(state.cast<py::tuple>());
+            } catch (const py::cast_error&) {
+                throw py::value_error("Basin: unknown pickled state");
+            } catch (const py::index_error&) {
+                throw py::value_error("Basin: unknown pickled state");
+            } catch (const py::error_already_set&) {
+                throw py::value_error("Basin: unknown pickled state");
+            }
+        },
+        "Rebuilds a pickled Basin.");
     m.def("step_all", &stepAll, py::arg("basins"), py::arg("n") = 1,
           "step_all(basins, n=1)\n--\n\n"
           "Steps every basin of the sequence n times, the basins side by side on a\n"

@@ -119,6 +119,17 @@ public:
         return value;
     }
 
+    // As strtod reads it, for the settings that the solver keeps in double.
+    double realDouble(size_t k, const char* what) const
+    {
+        const std::string& text = words_[k];
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || *end != '\0')
+            fail(line_, std::string("malformed ") + what + " '" + text + "'");
+        return value;
+    }
+
     long line() const { return line_; }
     size_t argumentCount() const { return words_.size() - 1; }
 
@@ -167,7 +178,7 @@ void makeBasin(const Command& cmd, Session& session)
     if (given == 6) {
         config.cellSize = cmd.real(3, "cell size");
         config.timestep = cmd.real(4, "time step");
-        config.gravity = cmd.real(5, "gravity");
+        config.gravity = cmd.realDouble(5, "gravity"); // a double, as the solver uses it
         config.restHeight = cmd.real(6, "rest height");
     }
     try {

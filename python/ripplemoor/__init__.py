@@ -36,6 +36,11 @@ __all__ = ["Basin", "step_all", "FIELD_NAMES", "GRID_SIZE", "TIMESTEP", "CELL_SI
            "field", "step", "add_drop", "random_drop", "seed", "reset", "color_mode", "ranges",
            "dump", "state_hash"]
 
+def _basin_from_state(state):
+    """Rebuilds a pickled Basin (what Basin.__reduce__ names)."""
+    return _core._basin_from_state(state)
+
+
 # The program's basin, which the module-level functions below work on.
 _program = _core._program_basin()
 
