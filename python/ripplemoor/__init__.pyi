@@ -1,6 +1,7 @@
-"""Ripplemoor's water solver for Python (one simulation per process)."""
+"""Ripplemoor's water solver for Python: basins of any size, and the program's own."""
 
-from typing import Final, SupportsFloat, SupportsIndex
+from collections.abc import Sequence
+from typing import Any, Final, SupportsFloat, SupportsIndex
 
 import numpy as np
 import numpy.typing as npt
@@ -9,15 +10,100 @@ GRID_SIZE: Final[int]
 TIMESTEP: Final[float]
 CELL_SIZE: Final[float]
 GRAVITY: Final[float]
+FIELD_NAMES: Final[tuple[str, ...]]
+
+class Basin:
+    """A basin of water of width x height cells, with its own constants and walls."""
+
+    def __init__(self, width: SupportsIndex = 160, height: SupportsIndex = 160, *,
+                 cell_size: SupportsFloat = 0.3125, timestep: SupportsFloat = 0.0625,
+                 gravity: SupportsFloat = 10.0, rest_height: SupportsFloat = 1.0,
+                 threads: SupportsIndex | None = None) -> None: ...
+    @property
+    def width(self) -> int: ...
+    @property
+    def height(self) -> int: ...
+    @property
+    def cell_size(self) -> float: ...
+    @property
+    def timestep(self) -> float: ...
+    @property
+    def gravity(self) -> float: ...
+    @property
+    def rest_height(self) -> float: ...
+    threads: int
+    """Threads that step() uses; set None for the default by size."""
+    color_mode: int
+    """The colour mode, 0 to 6; other values raise ValueError."""
+    @property
+    def walls(self) -> npt.NDArray[np.bool_]:
+        """A writable (height, width) view [y, x]; True marks a solid cell."""
+    @property
+    def h(self) -> npt.NDArray[np.float32]: ...
+    @property
+    def u(self) -> npt.NDArray[np.float32]: ...
+    @property
+    def v(self) -> npt.NDArray[np.float32]: ...
+    @property
+    def heightChange(self) -> npt.NDArray[np.float32]: ...
+    @property
+    def heightAccel(self) -> npt.NDArray[np.float32]: ...
+    @property
+    def speedSq(self) -> npt.NDArray[np.float32]: ...
+    @property
+    def flowDirection(self) -> npt.NDArray[np.float32]: ...
+    @property
+    def energyProduct(self) -> npt.NDArray[np.float32]: ...
+    @property
+    def scratch(self) -> npt.NDArray[np.float32]: ...
+    def field(self, name: str) -> npt.NDArray[np.float32]:
+        """The named field as a (height, width) float32 view [y, x] of the basin's memory."""
+    def step(self, n: SupportsIndex = 1) -> None:
+        """Runs n steps without the GIL, under the basin's own lock."""
+    def add_drop(self, cx: SupportsIndex, cy: SupportsIndex, radius: SupportsIndex,
+                 increment: SupportsFloat) -> None: ...
+    def random_drop(self) -> None: ...
+    def seed(self, s: SupportsIndex) -> None: ...
+    def reset(self) -> None: ...
+    def ranges(self) -> dict[str, float]: ...
+    def dump(self) -> bytes: ...
+    def state_hash(self) -> int: ...
+    def copy(self) -> Basin: ...
+    def __copy__(self) -> Basin: ...
+    def __deepcopy__(self, memo: Any) -> Basin: ...
+    def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
+
+def step_all(basins: Sequence[Basin], n: SupportsIndex = 1) -> None:
+    """Steps every basin n times, side by side on a pool of threads."""
+
+def targets() -> list[str]:
+    """The vector targets this processor offers, the default first."""
+
+def use_target(name: str) -> None:
+    """Selects the vector target of every kernel, process-wide."""
+
+def target() -> str:
+    """The name of the target in use."""
+
+def solvers() -> list[str]:
+    """The same as targets()."""
+
+def use_solver(name: str) -> None:
+    """The same as use_target(name)."""
+
+def solver() -> str:
+    """The same as target()."""
+
+# The program's own 160 x 160 basin.
 
 color_mode: int
-"""The colour mode, 0 to 6; other values raise ValueError."""
+"""The program basin's colour mode, 0 to 6; other values raise ValueError."""
 
 def field(name: str) -> npt.NDArray[np.float32]:
-    """The named field as a (160, 160) float32 view [y, x] of the simulation's memory."""
+    """The named field as a (160, 160) float32 view [y, x] of the program basin's memory."""
 
 def step(n: SupportsIndex = 1) -> None:
-    """Runs n whole simulation steps without holding the GIL; n < 0 raises ValueError."""
+    """Runs n steps of the program's basin without holding the GIL."""
 
 def add_drop(cx: SupportsIndex, cy: SupportsIndex, radius: SupportsIndex,
              increment: SupportsFloat) -> None:
@@ -27,22 +113,13 @@ def random_drop() -> None:
     """A drop at a random place, as the program's 'd' key makes it."""
 
 def seed(s: SupportsIndex) -> None:
-    """Seeds the generator of random_drop(); s is 0 to 2**32-1."""
+    """Seeds the program basin's drop generator; s is 0 to 2**32-1."""
 
 def reset() -> None:
     """The return to rest: h = 1, every other field 0."""
 
 def ranges() -> dict[str, float]:
     """The 18 range variables by name, as the latest step left them."""
-
-def solvers() -> list[str]:
-    """The solvers this processor offers, the default first, 'portable' last."""
-
-def use_solver(name: str) -> None:
-    """Selects a solver by name; an unknown one raises ValueError."""
-
-def solver() -> str:
-    """The name of the solver in use."""
 
 def dump() -> bytes:
     """The state as the replay tool's 'dump' writes it (819,272 bytes)."""
