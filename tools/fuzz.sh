@@ -45,5 +45,5 @@ script_seeds="$build/fuzz-replay-seeds"
 rm -rf "$script_seeds"
 mkdir -p "$script_seeds"
 cp "$root"/tests/sim/*.replay "$script_seeds"/
-run fuzz-replay-script "$script_seconds" "$script_seeds" -max_len=2048 -dict="$root/fuzz/replay_script.dict"
+run fuzz-replay-script "$script_seconds" "$script_seeds" -max_len=512 -dict="$root/fuzz/replay_script.dict"
 exit "$status"
