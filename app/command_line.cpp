@@ -28,11 +28,12 @@ void badCommandLine(const char* program, const std::string& message)
 
 int finishOutput(const char* program)
 {
-    // A write that failed earlier leaves the error flag; errno is then no longer
-    // its reason, unless the flush below fails again (it retries what is left).
+    // Called straight after a write that failed, errno still holds its reason: the
+    // flush below may find nothing left to write and succeed.
+    const int earlier = std::ferror(stdout) ? errno : 0;
     errno = 0;
     const bool flushed = std::fflush(stdout) == 0;
-    const int reason = errno;
+    const int reason = flushed || errno == 0 ? earlier : errno;
     if (flushed && !std::ferror(stdout))
         return 0;
     if (reason != 0)

@@ -12,5 +12,6 @@ void printVersion(const char* program);
 [[noreturn]] void badCommandLine(const char* program, const std::string& message);
 
 // Flushes standard output. 0 when everything written reached it; else prints
-// "PROGRAM: write error: REASON" on standard error and gives 1.
+// "PROGRAM: write error: REASON" on standard error and gives 1. After a write
+// that failed, call it before anything else can change errno: that is the reason.
 int finishOutput(const char* program);

@@ -35,7 +35,7 @@ int Image::Read(const char* fileName)
         fprintf(stderr, "Image::Read: Failed to open Image file: %s\n", fileName);
         return -1;
     }
-    return Read_TARGA(stream);
+    return Read_TARGA(stream, fileName);
 }
 
 // Returns false only when the scratch pixel cannot be allocated.

@@ -25,8 +25,10 @@ public:
     // Reads a TGA file; 0 on success, -1 on failure.
     int Read(const char* fileName);
     // Reads TGA from an open stream and closes it; 0 on success, -1 on failure.
-    // On failure the image is left empty (as newly constructed).
-    int Read_TARGA(FILE* stream);
+    // On failure the image is left empty (as newly constructed). An image type
+    // that is not decoded reads as all zero; given the stream's name, that is
+    // said on standard error.
+    int Read_TARGA(FILE* stream, const char* name = nullptr);
 
     // Mirror in place; an image without pixels, or a failed scratch
     // allocation, leaves the image as it was.

@@ -113,9 +113,27 @@ bool isRefused(const TargaHeader& header, uint64_t pixelBytes, uint64_t readByte
     return pixelBytes > UINT32_MAX || readBytes > UINT32_MAX;
 }
 
+// What an image type the reader does not decode holds, for the warning.
+const char* undecodedKind(uint8_t type)
+{
+    switch (type) {
+    case 0:
+        return "no image data";
+    case 1:
+        return "colour-mapped";
+    case 9:
+        return "colour-mapped, run-length encoded";
+    case 32:
+    case 33:
+        return "colour-mapped, Huffman coded";
+    default:
+        return "not a TGA image type";
+    }
+}
+
 } // namespace
 
-int Image::Read_TARGA(FILE* stream)
+int Image::Read_TARGA(FILE* stream, const char* name)
 {
     if (stream == nullptr)
         return -1;
@@ -142,6 +160,13 @@ int Image::Read_TARGA(FILE* stream)
         fclose(stream);
         return -1;
     }
+
+    // Such a picture still reads, as all zero (a black sky), but not in silence.
+    const bool decoded = header.type == TRUE_COLOUR || header.type == GREY || header.type == TRUE_COLOUR_RLE ||
+                         header.type == GREY_RLE;
+    if (!decoded && name != nullptr)
+        fprintf(stderr, "Image::Read: %s: TGA image type %u (%s) is not decoded; the picture reads as all zero\n",
+                name, unsigned(header.type), undecodedKind(header.type));
 
     unsigned char* buffer = static_cast<unsigned char*>(malloc(size_t(readBytes)));
     if (buffer == nullptr) {

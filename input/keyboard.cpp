@@ -7,10 +7,17 @@
 #include "app/state.h"
 #include "app/drops.h"
 
+namespace {
+
+// The code GLUT passes for the Esc key (ASCII ESC).
+constexpr unsigned char ESCAPE = 27;
+
+} // namespace
+
 void keyboard(unsigned char key, int /*x*/, int /*y*/)
 {
     switch (key) {
-    case 27:
+    case ESCAPE:
         std::exit(0);
     case '0':
     case '1':

@@ -78,7 +78,7 @@ SurfaceCache& cache()
 const VertexAttributes& currentAttributes()
 {
     SurfaceCache& c = cache();
-    if (c.attributes.values.empty())
+    if (c.attributes.height.empty())
         sizeVertexAttributes(c.attributes);
     if (!c.geometryBuilt || c.geometryRevision != fieldsRevision) {
         buildSurfaceGeometry(c.attributes);
@@ -99,29 +99,26 @@ const VertexAttributes& currentAttributes()
 enum class VertexNormal { none, upper, lower };
 
 // The one way a vertex is sent: its colour, its normal if it has one, its position.
-// Every array is reached from one pointer, so nothing needs reloading between the
-// GL calls.
-inline void sendVertex(const float* values, int x, int r, VertexNormal normal)
+inline void sendVertex(const VertexAttributes& a, int x, int r, VertexNormal normal)
 {
     const size_t cell = size_t(cellIndex(x, r));
-    const auto at = [&](VertexArray k) { return values[size_t(k) * CELL_COUNT + cell]; };
-    glColor3f(at(VERTEX_RED), at(VERTEX_GREEN), at(VERTEX_BLUE));
+    glColor3f(a.red[cell], a.green[cell], a.blue[cell]);
     if (normal == VertexNormal::upper)
-        glNormal3f(at(UPPER_NORMAL_X), at(UPPER_NORMAL_Y), at(UPPER_NORMAL_Z));
+        glNormal3f(a.upper.x[cell], a.upper.y[cell], a.upper.z[cell]);
     else if (normal == VertexNormal::lower)
-        glNormal3f(at(LOWER_NORMAL_X), at(LOWER_NORMAL_Y), at(LOWER_NORMAL_Z));
-    glVertex3f(float(x), at(VERTEX_HEIGHT), float(r));
+        glNormal3f(a.lower.x[cell], a.lower.y[cell], a.lower.z[cell]);
+    glVertex3f(float(x), a.height[cell], float(r));
 }
 
-void drawStrip(const float* values, int y)
+void drawStrip(const VertexAttributes& a, int y)
 {
     glBegin(GL_TRIANGLE_STRIP);
     // The opening pair completes no triangle, so it carries no normal of its own.
-    sendVertex(values, 0, y + 1, VertexNormal::none);
-    sendVertex(values, 0, y, VertexNormal::none);
+    sendVertex(a, 0, y + 1, VertexNormal::none);
+    sendVertex(a, 0, y, VertexNormal::none);
     for (int x = 1; x < GRID_SIZE; ++x) {
-        sendVertex(values, x, y + 1, VertexNormal::upper);
-        sendVertex(values, x, y, VertexNormal::lower);
+        sendVertex(a, x, y + 1, VertexNormal::upper);
+        sendVertex(a, x, y, VertexNormal::lower);
     }
     glEnd();
 }
@@ -130,9 +127,9 @@ void drawStrip(const float* values, int y)
 
 void drawSurface()
 {
-    const float* values = currentAttributes().values.data();
+    const VertexAttributes& a = currentAttributes();
     for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y)
-        drawStrip(values, y);
+        drawStrip(a, y);
 }
 
 SurfaceRebuilds surfaceRebuilds() { return cache().rebuilds; }

@@ -1,25 +1,20 @@
 #include "render/vertex_attributes.h"
 
+#include <initializer_list>
+
 #include "app/state.h"
 #include "render/surface.h"
 #include "render/vertex_color.h"
 #include "render/vertex_kernel.h"
 #include "simd/targets.h"
 
-float* VertexAttributes::operator[](VertexArray k) { return values.data() + size_t(k) * CELL_COUNT; }
-
-const float* VertexAttributes::operator[](VertexArray k) const
-{
-    return values.data() + size_t(k) * CELL_COUNT;
-}
-
 namespace {
 
-void storeNormal(const SurfaceNormal& n, VertexAttributes& a, VertexArray x, unsigned cell)
+void storeNormal(const SurfaceNormal& n, NormalArrays& out, unsigned cell)
 {
-    a[x][cell] = float(n.x);
-    a[VertexArray(x + 1)][cell] = float(n.y);
-    a[VertexArray(x + 2)][cell] = float(n.z);
+    out.x[cell] = float(n.x);
+    out.y[cell] = float(n.y);
+    out.z[cell] = float(n.z);
 }
 
 } // namespace
@@ -32,20 +27,25 @@ ColorInputs currentColorInputs()
     return ColorInputs{(basin.*q->field).data(), basin.*q->min, basin.*q->scale, colorOffsets[0], colorOffsets[1]};
 }
 
-void sizeVertexAttributes(VertexAttributes& a) { a.values.resize(size_t(VERTEX_ARRAY_COUNT) * CELL_COUNT); }
+void sizeVertexAttributes(VertexAttributes& a)
+{
+    for (CellArray* array : {&a.height, &a.red, &a.green, &a.blue, &a.upper.x, &a.upper.y, &a.upper.z, &a.lower.x,
+                             &a.lower.y, &a.lower.z})
+        array->resize(CELL_COUNT);
+}
 
 void buildSurfaceGeometryPortable(VertexAttributes& a)
 {
     for (int x = 0; x < GRID_SIZE; ++x) {
         for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
             const unsigned cell = unsigned(cellIndex(x, r));
-            a[VERTEX_HEIGHT][cell] = float(scaledHeight(x, r));
+            a.height[cell] = float(scaledHeight(x, r));
             if (x == 0)
                 continue; // the opening pair of a strip has no normal of its own
             if (r > FIRST_STRIP_ROW)
-                storeNormal(upperNormal(x, r - 1), a, UPPER_NORMAL_X, cell);
+                storeNormal(upperNormal(x, r - 1), a.upper, cell);
             if (r <= LAST_STRIP_ROW)
-                storeNormal(lowerNormal(x, r), a, LOWER_NORMAL_X, cell);
+                storeNormal(lowerNormal(x, r), a.lower, cell);
         }
     }
 }
@@ -56,9 +56,9 @@ void buildSurfaceColorsPortable(VertexAttributes& a)
         for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
             const unsigned cell = unsigned(cellIndex(x, r));
             const VertexColor c = vertexColor(cell);
-            a[VERTEX_RED][cell] = c.red;
-            a[VERTEX_GREEN][cell] = c.green;
-            a[VERTEX_BLUE][cell] = c.blue;
+            a.red[cell] = c.red;
+            a.green[cell] = c.green;
+            a.blue[cell] = c.blue;
         }
     }
 }

@@ -7,27 +7,17 @@
 // one pass before the strips are sent: ten arrays of one float per cell, element
 // x + 160 * r of each belonging to cell (x, r). The values are exactly the floats
 // the GL receives.
-enum VertexArray : int {
-    VERTEX_HEIGHT, // Y of the vertex: 100 * h, rounded once
-    VERTEX_RED,
-    VERTEX_GREEN,
-    VERTEX_BLUE,
-    UPPER_NORMAL_X, // normal of the vertex as the upper vertex of strip r - 1
-    UPPER_NORMAL_Y,
-    UPPER_NORMAL_Z,
-    LOWER_NORMAL_X, // and as the lower vertex of strip r
-    LOWER_NORMAL_Y,
-    LOWER_NORMAL_Z,
-    VERTEX_ARRAY_COUNT
+using CellArray = std::vector<float>;
+
+struct NormalArrays {
+    CellArray x, y, z;
 };
 
-// The arrays lie one after another in one block, so the strip loop reaches every
-// one of them from a single pointer.
 struct VertexAttributes {
-    std::vector<float> values;
-
-    float* operator[](VertexArray k);
-    const float* operator[](VertexArray k) const;
+    CellArray height; // Y of the vertex: 100 * h, rounded once
+    CellArray red, green, blue;
+    NormalArrays upper; // normal of the vertex as the upper vertex of strip r - 1
+    NormalArrays lower; // and as the lower vertex of strip r
 };
 
 // What the colours are formed from: the current mode's field (null for the plain
@@ -43,7 +33,7 @@ struct ColorInputs {
 // Read from colorMode, colorOffsets and the range variables.
 ColorInputs currentColorInputs();
 
-// Sized once; the only allocation the surface ever makes.
+// Sized once; the only allocations the surface ever makes.
 void sizeVertexAttributes(VertexAttributes& a);
 
 // The reference passes: the per-vertex functions of surface and vertex_color, one

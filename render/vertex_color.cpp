@@ -11,13 +11,13 @@ float hueChannel(float t)
     if (t < 0.0)
         t = float(t + 1.0);
 
-    if (t < 0.5) {
-        if (t < 1.0 / 6.0)
-            return float(6.0 * t);
+    if (t < HUE_FALL_START) {
+        if (t < HUE_RISE_END)
+            return float(HUE_SLOPE * t);
         return 1.0f;
     }
-    if (t < 2.0 / 3.0)
-        return float(1.0 - (t - 0.5) * 6.0);
+    if (t < HUE_FALL_END)
+        return float(1.0 - (t - HUE_FALL_START) * HUE_SLOPE);
     return 0.0f;
 }
 
@@ -25,7 +25,7 @@ float colorParameter(unsigned cell)
 {
     const ModeQuantity* q = quantityOfMode(colorMode);
     if (q == nullptr)
-        return 0.64f; // mode 0, and the plain colour for anything unknown
+        return PLAIN_COLOR_PARAMETER;
     return float((double((basin.*q->field)[cell]) - double(basin.*q->min)) * double(basin.*q->scale));
 }
 

@@ -20,6 +20,7 @@
 #include "app/state.h"
 #include "render/surface.h"
 #include "render/vertex_attributes.h"
+#include "render/vertex_color.h"
 #include "render/vertex_kernel.h"
 
 HWY_BEFORE_NAMESPACE();
@@ -49,11 +50,11 @@ HWY_INLINE VF hue(VD t)
     const VD one = constant(1.0);
     t = hn::IfThenElse(hn::Gt(t, one), throughFloat(hn::Sub(t, one)), t);
     t = hn::IfThenElse(hn::Lt(t, hn::Zero(DD())), throughFloat(hn::Add(t, one)), t);
-    const VD rising = hn::Mul(constant(6.0), t);
-    const VD falling = hn::Sub(one, hn::Mul(hn::Sub(t, constant(0.5)), constant(6.0)));
-    const VD lower = hn::IfThenElse(hn::Lt(t, constant(1.0 / 6.0)), rising, one);
-    const VD upper = hn::IfThenElse(hn::Lt(t, constant(2.0 / 3.0)), falling, hn::Zero(DD()));
-    return narrow(hn::IfThenElse(hn::Lt(t, constant(0.5)), lower, upper));
+    const VD rising = hn::Mul(constant(HUE_SLOPE), t);
+    const VD falling = hn::Sub(one, hn::Mul(hn::Sub(t, constant(HUE_FALL_START)), constant(HUE_SLOPE)));
+    const VD lower = hn::IfThenElse(hn::Lt(t, constant(HUE_RISE_END)), rising, one);
+    const VD upper = hn::IfThenElse(hn::Lt(t, constant(HUE_FALL_END)), falling, hn::Zero(DD()));
+    return narrow(hn::IfThenElse(hn::Lt(t, constant(HUE_FALL_START)), lower, upper));
 }
 
 // Heights of cells i, i + 1, ...
@@ -65,8 +66,7 @@ HWY_INLINE void heights(const float* h, size_t i, float* height)
 // Colours of cells i, i + 1, ...
 HWY_INLINE void colors(const ColorInputs& c, size_t i, float* red, float* green, float* blue)
 {
-    // The plain colour's parameter is the float 0.64, for every cell.
-    VD t = constant(double(0.64f));
+    VD t = constant(double(PLAIN_COLOR_PARAMETER));
     if (c.quantity != nullptr)
         t = throughFloat(hn::Mul(hn::Sub(loadWide(c.quantity + i), constant(double(c.minimum))),
                                  constant(double(c.scale))));
@@ -75,19 +75,19 @@ HWY_INLINE void colors(const ColorInputs& c, size_t i, float* red, float* green,
     hn::StoreU(hue(throughFloat(hn::Add(t, constant(c.blueOffset)))), DF(), blue + i);
 }
 
-// normalFromSlopes, rounded to float; nx, ny and nz are consecutive arrays.
-HWY_INLINE void storeNormal(VD dX, VD dZ, size_t i, float* nx)
+// normalFromSlopes, rounded to float, into element i of each component.
+HWY_INLINE void storeNormal(VD dX, VD dZ, size_t i, NormalArrays& n)
 {
     const VD len = hn::Sqrt(hn::Add(hn::Add(hn::Mul(dX, dX), constant(1.0)), hn::Mul(dZ, dZ)));
     const VD r = hn::Div(constant(1.0), len);
-    hn::StoreU(narrow(hn::Mul(hn::Neg(dX), r)), DF(), nx + i);
-    hn::StoreU(narrow(r), DF(), nx + CELL_COUNT + i);
-    hn::StoreU(narrow(hn::Mul(hn::Neg(dZ), r)), DF(), nx + 2 * CELL_COUNT + i);
+    hn::StoreU(narrow(hn::Mul(hn::Neg(dX), r)), DF(), n.x.data() + i);
+    hn::StoreU(narrow(r), DF(), n.y.data() + i);
+    hn::StoreU(narrow(hn::Mul(hn::Neg(dZ), r)), DF(), n.z.data() + i);
 }
 
 // The two normals of cells (x, r), x = i, i + 1, ...: as the upper vertex of strip
 // r - 1 and as the lower vertex of strip r, each where that strip exists.
-HWY_INLINE void normals(const float* h, int r, size_t i, float* upperX, float* lowerX)
+HWY_INLINE void normals(const float* h, int r, size_t i, VertexAttributes& a)
 {
     const VD scale = constant(HEIGHT_SCALE);
     const size_t row = size_t(r) * GRID_SIZE;
@@ -96,11 +96,11 @@ HWY_INLINE void normals(const float* h, int r, size_t i, float* upperX, float* l
     const VD dX = hn::Sub(here, left);
     if (r > FIRST_STRIP_ROW) {
         const VD belowLeft = hn::Mul(scale, loadWide(h + row - GRID_SIZE + i - 1));
-        storeNormal(dX, hn::Sub(left, belowLeft), row + i, upperX);
+        storeNormal(dX, hn::Sub(left, belowLeft), row + i, a.upper);
     }
     if (r <= LAST_STRIP_ROW) {
         const VD above = hn::Mul(scale, loadWide(h + row + GRID_SIZE + i));
-        storeNormal(dX, hn::Sub(above, here), row + i, lowerX);
+        storeNormal(dX, hn::Sub(above, here), row + i, a.lower);
     }
 }
 
@@ -117,21 +117,19 @@ HWY_INLINE void forColumns(size_t from, const Body& body)
 
 void BuildSurfaceGeometry(const float* h, VertexAttributes& a)
 {
-    float* height = a[VERTEX_HEIGHT];
-    float* upperX = a[UPPER_NORMAL_X];
-    float* lowerX = a[LOWER_NORMAL_X];
+    float* height = a.height.data();
     for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
         const size_t row = size_t(r) * GRID_SIZE;
         forColumns(0, [&](size_t x) { heights(h, row + x, height); });
-        forColumns(1, [&](size_t x) { normals(h, r, x, upperX, lowerX); });
+        forColumns(1, [&](size_t x) { normals(h, r, x, a); });
     }
 }
 
 void BuildSurfaceColors(const ColorInputs& c, VertexAttributes& a)
 {
-    float* red = a[VERTEX_RED];
-    float* green = a[VERTEX_GREEN];
-    float* blue = a[VERTEX_BLUE];
+    float* red = a.red.data();
+    float* green = a.green.data();
+    float* blue = a.blue.data();
     for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
         const size_t row = size_t(r) * GRID_SIZE;
         forColumns(0, [&](size_t x) { colors(c, row + x, red, green, blue); });

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "app/command_line.h"
+#include "replay/script.h"
 #include "sim/basin.h"
 #include "sim/walls.h"
 #include "simd/targets.h"
@@ -27,116 +28,19 @@ constexpr int WRITE_FAILED = 1;
 // The script's name in messages: its path, or <stdin>.
 std::string scriptName = "<stdin>";
 
-struct Script {
-    FILE* in = nullptr;
-    long lineNumber = 0;
-};
+} // namespace
 
 // "ripplemoor-replay: FILE:LINE: reason", after what the commands before printed.
-[[noreturn]] void fail(long line, const std::string& what)
+void scriptError(long line, const std::string& what)
 {
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %s:%ld: %s\n", PROGRAM, scriptName.c_str(), line, what.c_str());
     std::exit(BAD_INPUT);
 }
 
-std::vector<std::string> splitWords(const std::string& line)
-{
-    std::vector<std::string> words;
-    size_t k = 0;
-    while (k < line.size()) {
-        while (k < line.size() && (line[k] == ' ' || line[k] == '\t' || line[k] == '\r'))
-            ++k;
-        const size_t start = k;
-        while (k < line.size() && line[k] != ' ' && line[k] != '\t' && line[k] != '\r')
-            ++k;
-        if (k > start)
-            words.push_back(line.substr(start, k - start));
-    }
-    return words;
-}
+namespace {
 
-// Reads one line; false at the end of the script.
-bool readLine(Script& script, std::string& line)
-{
-    line.clear();
-    int c = 0;
-    bool any = false;
-    ++script.lineNumber;
-    while ((c = std::fgetc(script.in)) != EOF) {
-        any = true;
-        if (c == '\n')
-            return true;
-        line.push_back(char(c));
-    }
-    if (std::ferror(script.in))
-        fail(script.lineNumber, std::string("cannot read the script: ") + std::strerror(errno));
-    return any;
-}
-
-class Command {
-public:
-    Command(long line, std::vector<std::string> words) : line_(line), words_(std::move(words)) {}
-
-    const std::string& name() const { return words_[0]; }
-
-    // Checks the number of arguments after the command word.
-    void expectArguments(size_t count) const
-    {
-        const size_t given = words_.size() - 1;
-        if (given < count)
-            fail(line_, "'" + name() + "' needs " + std::to_string(count) + " argument(s), got " +
-                            std::to_string(given));
-        if (given > count)
-            fail(line_, "unexpected word '" + words_[count + 1] + "' after '" + name() + "'");
-    }
-
-    const std::string& word(size_t k) const { return words_[k]; }
-
-    long long integer(size_t k, long long lo, long long hi, const char* what) const
-    {
-        const std::string& text = words_[k];
-        errno = 0;
-        char* end = nullptr;
-        const long long value = std::strtoll(text.c_str(), &end, 10);
-        if (end == text.c_str() || *end != '\0')
-            fail(line_, std::string("malformed ") + what + " '" + text + "'");
-        if (errno == ERANGE || value < lo || value > hi)
-            fail(line_, std::string(what) + " '" + text + "' out of range " + std::to_string(lo) +
-                            " to " + std::to_string(hi));
-        return value;
-    }
-
-    // As strtof reads it: hex floats are exact, inf and nan are accepted, and a
-    // value beyond the float range becomes what strtof gives (infinity or a denormal).
-    float real(size_t k, const char* what) const
-    {
-        const std::string& text = words_[k];
-        char* end = nullptr;
-        const float value = std::strtof(text.c_str(), &end);
-        if (end == text.c_str() || *end != '\0')
-            fail(line_, std::string("malformed ") + what + " '" + text + "'");
-        return value;
-    }
-
-    // As strtod reads it, for the settings that the solver keeps in double.
-    double realDouble(size_t k, const char* what) const
-    {
-        const std::string& text = words_[k];
-        char* end = nullptr;
-        const double value = std::strtod(text.c_str(), &end);
-        if (end == text.c_str() || *end != '\0')
-            fail(line_, std::string("malformed ") + what + " '" + text + "'");
-        return value;
-    }
-
-    long line() const { return line_; }
-    size_t argumentCount() const { return words_.size() - 1; }
-
-private:
-    long line_;
-    std::vector<std::string> words_;
-};
+[[noreturn]] void fail(long line, const std::string& what) { scriptError(line, what); }
 
 // The basin the script runs on: the seed's until a first 'basin' command makes
 // another. Commands that change the basin's make-up (basin, wall, clear) must

@@ -13,9 +13,12 @@ static void display()
 
 static void idle() { glutPostRedisplay(); }
 
+// The code GLUT passes for the Esc key (ASCII ESC).
+constexpr unsigned char ESCAPE = 27;
+
 static void keyboard(unsigned char key, int, int)
 {
-    if (key == 27)
+    if (key == ESCAPE)
         std::exit(0);
 }
 

@@ -49,12 +49,13 @@ public:
 };
 
 // Writes an uncompressed 24-bit TGA, top row first; colourAt(x, y) with y = 0 the top.
+// Another image type in the header leaves the bytes as they are.
 template <class ColourAt>
-void writeTga(const char* name, int width, int height, ColourAt colourAt, int colourMapType = 0)
+void writeTga(const char* name, int width, int height, ColourAt colourAt, int colourMapType = 0, int imageType = 2)
 {
     unsigned char header[18] = {};
     header[1] = (unsigned char)colourMapType;
-    header[2] = 2;
+    header[2] = (unsigned char)imageType;
     header[12] = (unsigned char)(width & 0xFF);
     header[13] = (unsigned char)(width >> 8);
     header[14] = (unsigned char)(height & 0xFF);
@@ -274,6 +275,29 @@ TEST_F(SkyboxTest, PictureOfWrongShapeIsNamedAndLeavesSkyUntextured)
     const double forward[3] = {0, 0, 1}, up[3] = {0, 1, 0};
     renderSky(sky, forward, up);
     EXPECT_EQ(pixelAt(32, 32), (Rgb{255, 255, 255})) << "drawn in the current colour";
+}
+
+// A type the reader does not decode gives a black sky, and says so.
+TEST_F(SkyboxTest, UndecodedPictureIsNamedAndGivesABlackSky)
+{
+    TempDir dir;
+    writeTga("skybox.tga", 48, 32, [](int, int) { return Rgb{200, 100, 50}; }, 0, 9);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    Skybox sky;
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Image::Read: skybox.tga: TGA image type 9 (colour-mapped, run-length encoded) is not decoded; "
+              "the picture reads as all zero\n");
+    ASSERT_NE(sky.texture, nullptr);
+    EXPECT_EQ(sky.texture->Target(), GLenum(GL_TEXTURE_CUBE_MAP));
+    sky.Init(nullptr);
+
+    glColor3f(1, 1, 1);
+    const double forward[3] = {0, 0, 1}, up[3] = {0, 1, 0};
+    renderSky(sky, forward, up);
+    EXPECT_EQ(pixelAt(32, 32), (Rgb{0, 0, 0}));
 }
 
 TEST_F(SkyboxTest, UnreadablePictureEndsTheProcess)

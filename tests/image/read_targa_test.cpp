@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
 
 #include "tests/image/tga_bytes.h"
 
@@ -166,19 +168,52 @@ TEST(ReadTargaTypes, ColourMappedFileIsRefusedSilently)
     EXPECT_TRUE(isEmpty(image));
 }
 
-TEST(ReadTargaTypes, UndecodedTypesGiveAnAllZeroImageOfTheHeaderSize)
+// Read from a file, the file and the reason are named on standard error.
+TEST(ReadTargaTypes, UndecodedTypesGiveAnAllZeroImageOfTheHeaderSizeAndSaySo)
 {
-    for (uint8_t type : {uint8_t(1), uint8_t(9), uint8_t(0), uint8_t(32)}) {
+    const std::pair<uint8_t, std::string> types[] = {{1, "colour-mapped"},
+                                                     {9, "colour-mapped, run-length encoded"},
+                                                     {0, "no image data"},
+                                                     {32, "colour-mapped, Huffman coded"},
+                                                     {4, "not a TGA image type"}};
+    const std::string path = testing::TempDir() + "undecoded.tga";
+    for (const auto& [type, kind] : types) {
         SCOPED_TRACE(int(type));
+        const Bytes bytes = tgaBytes({type, 3, 2, 24, 0x00}, {0x83, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
         Image image;
-        ASSERT_EQ(readTga(image, tgaBytes({type, 3, 2, 24, 0x00},
-                                          {0x83, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})),
-                  0);
+        ASSERT_EQ(readTga(image, bytes), 0);
         EXPECT_EQ(image.width, 3u);
         EXPECT_EQ(image.height, 2u);
         EXPECT_EQ(image.depth, 3u);
         EXPECT_EQ(pixelsOf(image), Bytes(18, 0));
+
+        FILE* file = fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fclose(file);
+        Image named;
+        CaptureStderr();
+        const int result = named.Read(path.c_str());
+        EXPECT_EQ(GetCapturedStderr(), "Image::Read: " + path + ": TGA image type " + std::to_string(type) + " (" +
+                                           kind + ") is not decoded; the picture reads as all zero\n");
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(pixelsOf(named), Bytes(18, 0));
     }
+    std::remove(path.c_str());
+
+    // The decoded types say nothing.
+    for (uint8_t type : {uint8_t(2), uint8_t(3), uint8_t(10), uint8_t(11)}) {
+        FILE* file = fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        const Bytes bytes = tgaBytes({type, 1, 1, 24, 0x00}, {0x80, 1, 2, 3});
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fclose(file);
+        Image image;
+        CaptureStderr();
+        EXPECT_EQ(image.Read(path.c_str()), 0) << int(type);
+        EXPECT_EQ(GetCapturedStderr(), "") << int(type);
+    }
+    std::remove(path.c_str());
 }
 
 TEST(ReadTargaHeader, SizesAreLittleEndianOnEveryProcessor)

@@ -86,15 +86,12 @@ GLint shadeModel()
 } // namespace
 
 // Runs first (gtest orders death tests ahead) and in a fresh process, so the
-// exit cannot take the other tests with it.
+// exit cannot take the other tests with it. Esc (ASCII 27, as GLUT passes it)
+// ends the program silently; the codes beside it return (UnboundKeysChangeNothing).
 TEST(KeyboardDeathTest, EscapeEndsTheProcessWithStatusZero)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(keyboard(27, 0, 0), ::testing::ExitedWithCode(0), "");
-    // Every other key returns to the caller.
-    setUpState();
-    keyboard('7', 0, 0);
-    SUCCEED();
+    EXPECT_EXIT(keyboard(27, 0, 0), ::testing::ExitedWithCode(0), "^$");
 }
 
 TEST(Keyboard, DigitsZeroToSixSelectTheColourModeAndNothingElse)

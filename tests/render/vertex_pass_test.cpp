@@ -11,6 +11,8 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "app/state.h"
@@ -31,30 +33,45 @@ float sentinel()
     return f;
 }
 
+// The ten arrays with their names, writable or not as the attributes are.
+template <class Attributes,
+          class Array = std::conditional_t<std::is_const_v<Attributes>, const CellArray, CellArray>>
+std::vector<std::pair<const char*, Array*>> namedArrays(Attributes& a)
+{
+    return {{"height", &a.height},
+            {"red", &a.red},
+            {"green", &a.green},
+            {"blue", &a.blue},
+            {"upper normal x", &a.upper.x},
+            {"upper normal y", &a.upper.y},
+            {"upper normal z", &a.upper.z},
+            {"lower normal x", &a.lower.x},
+            {"lower normal y", &a.lower.y},
+            {"lower normal z", &a.lower.z}};
+}
+
 VertexAttributes freshAttributes()
 {
     VertexAttributes a;
     sizeVertexAttributes(a);
-    std::fill(a.values.begin(), a.values.end(), sentinel());
+    for (const auto& [name, array] : namedArrays(a))
+        std::fill(array->begin(), array->end(), sentinel());
     return a;
 }
-
-const char* const ARRAY_NAMES[VERTEX_ARRAY_COUNT] = {"height", "red", "green", "blue", "upper normal x",
-                                                     "upper normal y", "upper normal z", "lower normal x",
-                                                     "lower normal y", "lower normal z"};
 
 // Every element of every array, sentinels included; the first few differences named.
 void expectSameBits(const VertexAttributes& got, const VertexAttributes& want, const std::string& state)
 {
-    ASSERT_EQ(got.values.size(), size_t(VERTEX_ARRAY_COUNT) * CELL_COUNT);
-    ASSERT_EQ(want.values.size(), got.values.size());
+    const auto gotArrays = namedArrays(got), wantArrays = namedArrays(want);
     int reported = 0;
-    for (int k = 0; k < VERTEX_ARRAY_COUNT; ++k) {
-        const float* g = got[VertexArray(k)];
-        const float* w = want[VertexArray(k)];
+    for (size_t k = 0; k < gotArrays.size(); ++k) {
+        const CellArray& g = *gotArrays[k].second;
+        const CellArray& w = *wantArrays[k].second;
+        ASSERT_EQ(g.size(), size_t(CELL_COUNT)) << gotArrays[k].first;
+        ASSERT_EQ(w.size(), size_t(CELL_COUNT)) << gotArrays[k].first;
         for (int cell = 0; cell < CELL_COUNT; ++cell) {
             if (std::memcmp(&g[cell], &w[cell], sizeof(float)) != 0 && reported++ < 5)
-                ADD_FAILURE() << state << ": " << ARRAY_NAMES[k] << " of cell (" << cell % GRID_SIZE << ", "
+                ADD_FAILURE() << state << ": " << gotArrays[k].first << " of cell (" << cell % GRID_SIZE << ", "
                               << cell / GRID_SIZE << ") is " << g[cell] << ", portable " << w[cell];
         }
     }

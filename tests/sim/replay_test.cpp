@@ -169,6 +169,12 @@ TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
     expectError("wall 1 1 2 2\nstep 1\nwall 3 3 4 4\n", "3: 'wall' must come before the first step");
     expectError("step 0\nclear\n", "2: 'clear' must come before the first step");
     expectError("hash\ndump /dev/full\n", "2: cannot write '/dev/full': No space left on device");
+    // strtoll and strtof would skip a leading form feed or vertical tab.
+    expectError("step \f5\n", "1: malformed step count '\f5'");
+    expectError("set h 1 1 \v0.5\n", "1: malformed value '\v0.5'");
+    // Nothing after a NUL would be seen: the line is refused, not cut short.
+    expectError(std::string("step 1\0junk\n", 12), "1: unexpected NUL byte");
+    expectError(std::string("hash\n# \0\n", 9), "2: unexpected NUL byte");
 }
 
 TEST(Replay, StopsAtTheFirstErrorAfterRunningWhatCameBefore)
@@ -211,14 +217,23 @@ TEST(Replay, FailedWriteToStandardOutputIsReported)
 {
     const std::string in = tempPath("full_in"), err = tempPath("full_err");
     std::ofstream(in, std::ios::binary) << "hash\n";
-    for (const std::string& options : {std::string(" ") + in, std::string(" --solver list"), std::string(" --help"),
-                                      std::string(" --version")}) {
+    // More hashes than the output buffer holds: the write fails in the middle of
+    // the script, not at the final flush.
+    const std::string many = tempPath("full_many");
+    {
+        std::ofstream script(many, std::ios::binary);
+        for (int k = 0; k < 400; ++k)
+            script << "hash\n";
+    }
+    for (const std::string& options : {std::string(" ") + in, std::string(" ") + many, std::string(" --solver list"),
+                                      std::string(" --help"), std::string(" --version")}) {
         const std::string command = std::string(REPLAY_BINARY) + options + " > /dev/full 2> " + err;
         const int raw = std::system(command.c_str());
         EXPECT_EQ(WEXITSTATUS(raw), 1) << options;
         EXPECT_EQ(readFile(err), "ripplemoor-replay: write error: No space left on device\n") << options;
     }
     std::remove(in.c_str());
+    std::remove(many.c_str());
     std::remove(err.c_str());
 }
 
@@ -285,6 +300,30 @@ std::vector<std::string> lines(const std::string& text)
     for (std::string line; std::getline(in, line);)
         out.push_back(line);
     return out;
+}
+
+// The last line counts without its newline, and CRLF scripts read as their LF
+// twins, errors on the same lines.
+TEST(Replay, LineEndingsDoNotChangeWhatRuns)
+{
+    const std::string script = "drop 10 10 2 0.05\nstep 3\nhash\nmode 6\nstep 1\nhash\n";
+    const ReplayRun plain = replay(script);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    ASSERT_EQ(lines(plain.out).size(), 2u);
+
+    const ReplayRun unterminated = replay(script.substr(0, script.size() - 1));
+    EXPECT_EQ(unterminated.status, 0) << unterminated.err;
+    EXPECT_EQ(unterminated.out, plain.out);
+    std::string crlf;
+    for (char c : script)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const ReplayRun windows = replay(crlf, true);
+    EXPECT_EQ(windows.status, 0) << windows.err;
+    EXPECT_EQ(windows.out, plain.out);
+
+    expectError("hash\nbogus", "2: unknown command 'bogus'");
+    expectError("hash\r\nstep 1 2\r\n", "2: unexpected word '2' after 'step'");
+    expectError("hash\r\n\r\nstep x\r\n", "3: malformed step count 'x'");
 }
 
 // The default is never Highway's one-lane SCALAR target, which is slower than the

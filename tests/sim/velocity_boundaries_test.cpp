@@ -111,12 +111,4 @@ TEST_F(SimTest, BoundariesMirrorTheInnerNeighbours)
             ASSERT_EQ(h[cellIndex(x, y)], before[cellIndex(x, y)]);
 }
 
-TEST_F(SimTest, BoundariesKeepAUniformField)
-{
-    fill(h, 0.75f);
-    applyBoundaries();
-    for (float value : h)
-        ASSERT_EQ(value, 0.75f);
-}
-
 } // namespace
