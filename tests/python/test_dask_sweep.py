@@ -26,3 +26,11 @@ def test_sweep_on_a_cluster_gives_the_in_process_hashes():
     # A larger wave dies sooner: the sweep measured something.
     taus = [tau for _, tau, _ in here]
     assert taus[0] > taus[1] > taus[2]
+
+
+def test_the_module_never_imports_dask():
+    import subprocess
+    code = "import sys, ripplemoor; print(sorted(m for m in sys.modules if m.split('.')[0] in ('dask', 'distributed')))"
+    result = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=60)
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.strip() == "[]"
