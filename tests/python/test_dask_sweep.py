@@ -3,6 +3,7 @@ against the same sweep in this process: each basin travels pickled to a worker,
 steps there and comes back with the hash it gets here."""
 
 import os
+import subprocess
 import sys
 
 import pytest
@@ -29,7 +30,6 @@ def test_sweep_on_a_cluster_gives_the_in_process_hashes():
 
 
 def test_the_module_never_imports_dask():
-    import subprocess
     code = "import sys, ripplemoor; print(sorted(m for m in sys.modules if m.split('.')[0] in ('dask', 'distributed')))"
     result = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=60)
     assert result.returncode == 0, result.stderr
