@@ -9,8 +9,8 @@ per core. Each task gets a pickled Basin holding a standing wave of the given
 amplitude, steps it on one thread, and returns the e-folding time of the wave's
 energy and the basin's state hash. With --check the sweep runs again in this
 process and the hashes are compared: a basin steps to the same bits on any
-worker. Every worker needs the ripplemoor module and NumPy; this file travels
-with the tasks.
+worker. Every worker needs the ripplemoor module and NumPy; run as a script,
+this file's functions travel with the tasks.
 
 The scheme's linear part is neutral; the damping comes from the advection's
 interpolation over a displacement that grows with the velocity, so at small
@@ -57,7 +57,8 @@ def energy(basin, work):
     """½·g·(h − H)² + ¼·H·(u² + v²) summed over the basin: the energy the
     scheme's equations conserve (the ½ of its height equation halves the
     kinetic part). work is a float64 array of the basin's shape, reused from
-    call to call: fresh arrays of this size cost a page fault per page."""
+    call to call: temporaries this size come as fresh pages each time, and page
+    faults cost more than the sums on some machines."""
     flat = work.reshape(-1)
     np.subtract(basin.h, basin.rest_height, out=work, dtype=np.float64)
     work[[0, -1], :] = 0  # the border only mirrors the interior
