@@ -12,6 +12,10 @@ they would change the cost a little and the agreement not at all. No walls.
 For every size it prints ms per step and ns per cell per step of the Numba step
 on one thread and on every core, of ripplemoor.Basin with threads=1 and
 threads=every core, and how many times faster the module is at each count.
+Both run their threads on OpenMP (Numba's omp layer here, libgomp in the module),
+whose threads spin while they wait: on a machine busy with other work the
+figures on several threads mean little, and OMP_WAIT_POLICY=PASSIVE spares them
+the worst of it.
 """
 
 import argparse
@@ -194,8 +198,9 @@ def main():
     print("load: %s" % " ".join("%.2f" % x for x in os.getloadavg()))
     print("Numba %s; module target %s; %d cores; best of %d runs"
           % (numba.__version__, rm.target(), cores, args.repeat))
-    print("%6s %8s | %12s %9s | %12s %9s | %7s" % ("size", "threads", "Numba ms", "ns/cell",
-                                                    "module ms", "ns/cell", "ratio"))
+    # The machine's load beside each row: other work skews a timing, most of all on several threads.
+    print("%6s %8s | %12s %9s | %12s %9s | %7s | %5s" % ("size", "threads", "Numba ms", "ns/cell",
+                                                          "module ms", "ns/cell", "ratio", "load"))
     for n in args.sizes:
         cells = n * n
         steps = max(2, int(args.work / cells))
@@ -207,12 +212,11 @@ def main():
             ours = best_time(peer.step, steps, args.repeat)
             basin.step(1)
             theirs = best_time(basin.step, 8 * steps, args.repeat)
-            print("%6d %8d | %12.3f %9.2f | %12.3f %9.2f | %6.1fx"
+            print("%6d %8d | %12.3f %9.2f | %12.3f %9.2f | %6.1fx | %5.2f"
                   % (n, threads, 1e3 * ours, 1e9 * ours / cells, 1e3 * theirs, 1e9 * theirs / cells,
-                     ours / theirs), flush=True)
+                     ours / theirs, os.getloadavg()[0]), flush=True)
             del basin, peer
-    print("threading layer: %s; load: %s"
-          % (numba.threading_layer(), " ".join("%.2f" % x for x in os.getloadavg())))
+    print("Numba's threading layer: %s" % numba.threading_layer())
 
 
 if __name__ == "__main__":
