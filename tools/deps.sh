@@ -32,12 +32,14 @@ packages=(cmake make g++ pkg-config
 if [ $group = test ]; then
     # clang for the fuzzer (its runtime is added below), the test and benchmark
     # libraries, X tools that drive the program, the package checks, and Sphinx
-    # with its Markdown reader for the documentation site.
+    # with its Markdown reader for the documentation site; Numba for the peer
+    # the solver is checked and timed against, Dask for the sweep example.
     packages+=(clang libgtest-dev libbenchmark-dev
                xdotool x11-utils x11-apps python3
                dpkg-dev file binutils desktop-file-utils appstream lintian man-db devscripts
                pybind11-dev python3-dev python3-numpy python3-pytest python3-hypothesis
-               python3-matplotlib python3-sphinx python3-myst-parser)
+               python3-matplotlib python3-sphinx python3-myst-parser
+               python3-numba python3-distributed)
 fi
 foreign=()
 if [ $cross = yes ]; then
