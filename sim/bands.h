@@ -7,10 +7,6 @@
 
 #include <algorithm>
 
-#ifdef _OPENMP
-#include <omp.h>
-#endif
-
 #include "sim/basin.h"
 
 namespace ripplemoor {
@@ -41,11 +37,6 @@ void forEachBand(const Basin& basin, const Work& work)
         work(0, 1, basin.height() - 1);
         return;
     }
-#ifdef _OPENMP
-    // Where other work holds the cores, OpenMP may run the bands on fewer threads
-    // than asked: a band waiting for a core it cannot get would stall the stage.
-    omp_set_dynamic(1);
-#endif
 #pragma omp parallel for num_threads(bands) schedule(static, 1)
     for (int band = 0; band < bands; ++band) {
         int rowBegin = 0, rowEnd = 0;
