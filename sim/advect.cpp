@@ -17,12 +17,13 @@ struct Velocity {
 
 // Velocity at the sample point of the advected field; each kind averages the faces
 // that surround its own point of the staggered grid.
-Velocity velocityAt(const float* u, const float* v, int width, int kind, size_t i)
+template <int KIND>
+inline Velocity velocityAt(const float* u, const float* v, size_t width, size_t i)
 {
-    const size_t up = i + size_t(width);
-    if (kind == ADVECT_H)
+    const size_t up = i + width;
+    if (KIND == ADVECT_H)
         return {float((double(u[i + 1]) + u[i]) * 0.5), float((double(v[up]) + v[i]) * 0.5)};
-    if (kind == ADVECT_U)
+    if (KIND == ADVECT_U)
         return {u[i], float((double(v[i]) + v[i + 1] + v[up] + v[up + 1]) * 0.25)};
     return {float((double(u[i + 1]) + u[i] + u[up] + u[up + 1]) * 0.25), v[i]};
 }
@@ -33,20 +34,41 @@ float departure(int cell, float velocity, const AdvectArrays& a)
     return float(cell - double(a.timestep) * velocity * a.invCellSize);
 }
 
+// The bilinear sample; with WALLS, a solid neighbour counts with the value own.
 template <bool WALLS>
-void sampleBand(const AdvectArrays& a, int kind)
+inline float sample(const float* f, int width, int height, float px, float py, const float* solid, float own)
 {
+    const int ix = int(px);
+    const int iy = int(py);
+    const float fx = px - float(ix), fy = py - float(iy);
+    const float gx = 1.0f - fx, gy = 1.0f - fy;
+
+    const bool hasRight = ix < width - 1;
+    const bool hasUp = iy < height - 1;
+    const size_t i = size_t(ix) + size_t(iy) * size_t(width);
+    const size_t right = i + 1, up = i + size_t(width), upRight = up + 1;
+    const auto at = [&](size_t k) { return WALLS && solid[k] != 0.0f ? double(own) : double(f[k]); };
+    const double f00 = at(i);
+    const double f10 = hasRight ? at(right) : 0.0;
+    const double f01 = hasUp ? at(up) : 0.0;
+    const double f11 = hasRight && hasUp ? at(upRight) : 0.0;
+    return float(fx * (f10 * gy + f11 * fy) + (gy * f00 + fy * f01) * gx);
+}
+
+// One band, x outer and y inner as the reference order; the kind and the walls
+// are template arguments so that nothing is decided per cell.
+template <int KIND, bool WALLS>
+void sampleBand(const AdvectArrays& arrays)
+{
+    const AdvectArrays a = arrays; // a local copy: the stores to out cannot change it
     const int width = a.extent.width, height = a.extent.height;
     for (int x = 1; x < width - 1; ++x) {
         for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
             const size_t i = size_t(x) + size_t(y) * size_t(width);
-            const Velocity vel = velocityAt(a.u, a.v, width, kind, i);
+            const Velocity vel = velocityAt<KIND>(a.u, a.v, size_t(width), i);
             const float px = clampToGrid(departure(x, vel.x, a), width - 1);
             const float py = clampToGrid(departure(y, vel.y, a), height - 1);
-            if (WALLS)
-                a.out[i] = sampleBilinear(a.f, width, height, px, py, a.solid, a.f[i]);
-            else
-                a.out[i] = sampleBilinear(a.f, width, height, px, py);
+            a.out[i] = sample<WALLS>(a.f, width, height, px, py, a.solid, a.f[i]);
         }
     }
 }
@@ -63,21 +85,8 @@ void copyInterior(const Field& from, Field& to, int width, int rowBegin, int row
 
 float sampleBilinear(const float* f, int width, int height, float px, float py, const float* solid, float own)
 {
-    const int ix = int(px);
-    const int iy = int(py);
-    const float fx = px - float(ix), fy = py - float(iy);
-    const float gx = 1.0f - fx, gy = 1.0f - fy;
-
-    const bool hasRight = ix < width - 1;
-    const bool hasUp = iy < height - 1;
-    const size_t i = size_t(ix) + size_t(iy) * size_t(width);
-    const size_t right = i + 1, up = i + size_t(width), upRight = up + 1;
-    const auto at = [&](size_t k) { return solid != nullptr && solid[k] != 0.0f ? double(own) : double(f[k]); };
-    const double f00 = at(i);
-    const double f10 = hasRight ? at(right) : 0.0;
-    const double f01 = hasUp ? at(up) : 0.0;
-    const double f11 = hasRight && hasUp ? at(upRight) : 0.0;
-    return float(fx * (f10 * gy + f11 * fy) + (gy * f00 + fy * f01) * gx);
+    return solid != nullptr ? sample<true>(f, width, height, px, py, solid, own)
+                            : sample<false>(f, width, height, px, py, nullptr, own);
 }
 
 float clampToGrid(float p, int last)
@@ -93,10 +102,14 @@ float clampToGrid(float p, int last)
 
 void ripplemoor::portable::sampleDepartures(const AdvectArrays& a, int kind)
 {
-    if (a.solid != nullptr)
-        sampleBand<true>(a, kind);
+    if (kind == ADVECT_H && a.solid != nullptr)
+        sampleBand<ADVECT_H, true>(a);
+    else if (kind == ADVECT_H)
+        sampleBand<ADVECT_H, false>(a);
+    else if (kind == ADVECT_U)
+        sampleBand<ADVECT_U, false>(a);
     else
-        sampleBand<false>(a, kind);
+        sampleBand<ADVECT_V, false>(a);
 }
 
 void advect(Basin& basin, Field& f, int kind)

@@ -67,8 +67,9 @@ void computeScales(Basin& basin)
 
 } // namespace
 
-void ripplemoor::portable::updateHeightInterior(const HeightArrays& a, int mode, float& max, float& min)
+void ripplemoor::portable::updateHeightInterior(const HeightArrays& arrays, int mode, float& max, float& min)
 {
+    const HeightArrays a = arrays; // a local copy: the stores to the fields cannot change it
     const size_t width = size_t(a.extent.width);
     for (int x = 1; x < a.extent.width - 1; ++x) {
         for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {

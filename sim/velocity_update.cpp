@@ -4,8 +4,9 @@
 #include "sim/stages.h"
 #include "sim/walls.h"
 
-void ripplemoor::portable::updateVelocities(const VelocityArrays& a)
+void ripplemoor::portable::updateVelocities(const VelocityArrays& arrays)
 {
+    const VelocityArrays a = arrays; // a local copy: the stores to u and v cannot change it
     // The wall faces u[1, y], u[width - 1, y], v[x, 1] and v[x, height - 1] are never touched.
     const int width = a.extent.width;
     const size_t row = size_t(width);
