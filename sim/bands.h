@@ -1,7 +1,8 @@
 #pragma once
 
-// Splits a stage's interior rows into bands, one per thread, and runs them on
-// OpenMP's threads. No cell of a stage depends on another cell's result in the
+// Splits a stage's interior rows into bands, a few per thread, and runs them on
+// OpenMP's threads, each taking the next band when it is free: a thread that the
+// system holds back delays its own band, not a fixed share of the rows. No cell of a stage depends on another cell's result in the
 // same stage, so the bands' order does not change a bit; only the ranges are
 // folded afterwards (height_update.cpp).
 
@@ -15,10 +16,14 @@ namespace ripplemoor {
 // the per-band ranges on the stack (a step allocates nothing).
 constexpr int MAX_BANDS = 256;
 
-// Interior rows 1 .. height - 2 in at most threads bands of near-equal size.
+constexpr int BANDS_PER_THREAD = 4;
+
+// Interior rows 1 .. height - 2 in bands of near-equal size: one on one thread.
 inline int bandCount(const Basin& basin)
 {
-    return std::max(1, std::min({basin.threads(), basin.height() - 2, MAX_BANDS}));
+    if (basin.threads() == 1)
+        return 1;
+    return std::max(1, std::min({basin.threads() * BANDS_PER_THREAD, basin.height() - 2, MAX_BANDS}));
 }
 
 inline void bandRows(const Basin& basin, int band, int& rowBegin, int& rowEnd)
@@ -37,7 +42,7 @@ void forEachBand(const Basin& basin, const Work& work)
         work(0, 1, basin.height() - 1);
         return;
     }
-#pragma omp parallel for num_threads(bands) schedule(static, 1)
+#pragma omp parallel for num_threads(std::min(bands, basin.threads())) schedule(dynamic, 1)
     for (int band = 0; band < bands; ++band) {
         int rowBegin = 0, rowEnd = 0;
         bandRows(basin, band, rowBegin, rowEnd);
