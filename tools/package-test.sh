@@ -21,7 +21,9 @@ debs=("$scratch"/cpack/*.deb)
 echo "package: $(basename "${debs[0]}"), $(stat -c %s "${debs[0]}") bytes"
 dpkg-deb -x "${debs[0]}" "$scratch/extracted"
 
-python3 "$root/tests/package/check_package.py" --source "$root" --build "$build" \
+PYTHONPATH="$root/tools" /usr/bin/python3 -m pytest -p no:cacheprovider -q -rA \
+    "$root/tests/package/check_package.py" --source "$root" --build "$build" \
     --prefix "$scratch/prefix" --deb "${debs[0]}" --extracted "$scratch/extracted"
-python3 "$root/tests/package/check_user_sky.py" --prefix "$scratch/prefix"
+PYTHONPATH="$root/tools" /usr/bin/python3 -m pytest -p no:cacheprovider -q -rA \
+    "$root/tests/package/check_user_sky.py" --prefix "$scratch/prefix"
 echo "Install and package checks passed in $((SECONDS - start))s."

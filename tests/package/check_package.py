@@ -3,23 +3,22 @@ started from unrelated folders (installed, moved, unpacked from the .deb), its
 argument and exit-status pass-through, the package's fields, and the verdicts
 of the Debian and freedesktop validators.
 
-    python3 tests/package/check_package.py --source SRC --build BUILD \\
-        --prefix INSTALLED --deb PACKAGE.deb --extracted UNPACKED
+    PYTHONPATH=tools python3 -m pytest tests/package/check_package.py --source SRC \\
+        --build BUILD --prefix INSTALLED --deb PACKAGE.deb --extracted UNPACKED
 """
 
-import argparse
 import gzip
 import os
 import re
 import shutil
 import stat
 import subprocess
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import harness  # noqa: E402
-from harness import check  # noqa: E402
+import pytest
+
+from conftest import check
+from ripplemoor_dev import x11
 
 APP_ID = "org.ripplemoor.Ripplemoor"
 OPEN_FAILED = "Image::Read: Failed to open Image file: skybox.tga\n"
@@ -38,15 +37,15 @@ TREE = [
 ] + ["share/icons/hicolor/%dx%d/apps/%s.png" % (s, s, APP_ID) for s in (48, 64, 128, 256)]
 
 
-class Launched(harness.Program):
+class Launched(x11.Program):
     """The installed launcher, started as a user would: from a fresh folder that
     holds no sky picture, with the arguments given."""
 
     def __init__(self, launcher, args=(), display_in_args=False, xvfb=None):
         self.owns_xvfb = xvfb is None
-        self.xvfb = xvfb or harness.Xvfb()
+        self.xvfb = xvfb or x11.Xvfb()
         self.dir = tempfile.mkdtemp(prefix="ripplemoor-cwd-")
-        self.env = dict(os.environ, DISPLAY=self.xvfb.display, LIBGL_ALWAYS_SOFTWARE="1")
+        self.env = dict(self.xvfb.env, LIBGL_ALWAYS_SOFTWARE="1")
         program_env = dict(self.env)
         if display_in_args:
             # Only the -display argument can then tell it where to go.
@@ -111,7 +110,7 @@ def installed_launcher_starts(args):
 
 def display_argument_reaches_glut(args):
     # DISPLAY unset: the window can only appear on the display that the argument names.
-    xvfb = harness.Xvfb()
+    xvfb = x11.Xvfb()
     try:
         run_and_quit(os.path.join(args.prefix, LAUNCHER), args=["-display", xvfb.display],
                      display_in_args=True, xvfb=xvfb)
@@ -380,19 +379,13 @@ CASES = [
 ]
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    for name in ("--source", "--build", "--prefix", "--deb", "--extracted"):
-        parser.add_argument(name, required=True)
-    args = parser.parse_args()
-    for name in ("source", "build", "prefix", "deb", "extracted"):
-        setattr(args, name, os.path.realpath(getattr(args, name)))
-    cases = list(CASES)
-    if cache_value(args, "RIPPLEMOOR_PYTHON") == "ON":
-        cases.append(("Python module: imports from the tree and the package, agrees with the "
-                      "replay tool", python_module))
-    harness.run_cases(cases, args)
+@pytest.mark.parametrize("case", [case for _, case in CASES], ids=[name for name, _ in CASES])
+def test_package(args, case):
+    case(args)
 
 
-if __name__ == "__main__":
-    main()
+def test_python_module(args):
+    """Imports from the tree and the package, agrees with the replay tool."""
+    if cache_value(args, "RIPPLEMOOR_PYTHON") != "ON":
+        pytest.skip("built without the Python module")
+    python_module(args)

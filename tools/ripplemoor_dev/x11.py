@@ -9,7 +9,7 @@ import subprocess
 import tempfile
 import time
 
-from ripplemoor_dev.pictures import INNER_WATER, decode_xwd, is_grey, scene_differs
+from ripplemoor_dev.pictures import decode_xwd, is_grey, scene_differs
 
 TITLE = "Ripplemoor"
 STARTED = "Starting simulation...\n"
@@ -117,18 +117,20 @@ class Openbox:
 
 
 class Program:
-    """The binary running in a temporary working directory on the given display."""
+    """The binary running in a temporary working directory on the given display,
+    or on a display of its own."""
 
-    def __init__(self, binary, xvfb, skybox_bytes=None, skybox_source=None, extra_env=None,
-                 args=(), workdir=None):
-        self.xvfb = xvfb
-        self.dir = workdir or tempfile.mkdtemp(prefix="ripplemoor-e2e-")
+    def __init__(self, binary, xvfb=None, skybox_bytes=None, skybox_source=None,
+                 extra_env=None, args=()):
+        self.owns_xvfb = xvfb is None
+        self.xvfb = xvfb or Xvfb()
+        self.dir = tempfile.mkdtemp(prefix="ripplemoor-e2e-")
         if skybox_source is not None:
             shutil.copyfile(skybox_source, os.path.join(self.dir, "skybox.tga"))
         elif skybox_bytes is not None:
             with open(os.path.join(self.dir, "skybox.tga"), "wb") as f:
                 f.write(skybox_bytes)
-        self.env = dict(xvfb.env, LIBGL_ALWAYS_SOFTWARE="1")
+        self.env = dict(self.xvfb.env, LIBGL_ALWAYS_SOFTWARE="1")
         # Mesa and Xlib keep allocations until exit; a leak report would replace
         # the exit status that these tests check.
         asan = self.env.get("ASAN_OPTIONS", "")
@@ -137,10 +139,16 @@ class Program:
             self.env.update(extra_env)
         self.stdout_path = os.path.join(self.dir, "stdout.txt")
         self.stderr_path = os.path.join(self.dir, "stderr.txt")
-        with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
-            self.process = subprocess.Popen([os.path.abspath(binary)] + list(args),
-                                            cwd=self.dir, env=self.env, stdin=subprocess.DEVNULL,
-                                            stdout=out, stderr=err)
+        try:
+            with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
+                self.process = subprocess.Popen([os.path.abspath(binary)] + list(args),
+                                                cwd=self.dir, env=self.env,
+                                                stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        except OSError:
+            if self.owns_xvfb:
+                self.xvfb.close()
+            shutil.rmtree(self.dir, ignore_errors=True)
+            raise
         self.window = None
 
     # --- output and status -------------------------------------------------
@@ -280,8 +288,13 @@ class Program:
 
     def close(self):
         stop(self.process)
+        if self.owns_xvfb:
+            self.xvfb.close()
         shutil.rmtree(self.dir, ignore_errors=True)
 
+    def __enter__(self):
+        return self
 
-def water_is_coloured(picture, box=INNER_WATER):
-    return not all(is_grey(p) for p in picture.pixels(box))
+    def __exit__(self, *exc):
+        self.close()
+        return False
