@@ -267,13 +267,13 @@ class Program:
                                % ("settle" if changed else "change", timeout))
             previous = current
 
-    def synced_screenshot(self):
+    def synced_screenshot(self, box=SYNC_BOX):
         """A still screenshot drawn after the program handled every event sent so
         far: 'b' turns the water grey and 'c' brings its colours back, and each is
-        waited for, so whatever came before them has been handled too. The water
-        at the window's centre must be in colour."""
+        waited for, so whatever came before them has been handled too. The box
+        must hold only water, some of it in colour."""
         def grey(picture):
-            return all(is_grey(p) for p in picture.pixels(SYNC_BOX))
+            return all(is_grey(p) for p in picture.pixels(box))
 
         self.key("b")
         wait_until(lambda: grey(self.screenshot()), 10, 0.05, "'b' to turn the water grey")
