@@ -24,7 +24,7 @@ build_for() {
     [ $# -eq 0 ] || { shift; targets=(--target "$@"); }
     cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$toolchain.cmake" \
           -DCMAKE_BUILD_TYPE=Release -DRIPPLEMOOR_GL=OFF -DRIPPLEMOOR_BENCH=OFF \
-          -DRIPPLEMOOR_TESTS=ON "${config[@]}" >/dev/null
+          -DRIPPLEMOOR_TESTS=ON -DPython3_EXECUTABLE=/usr/bin/python3 "${config[@]}" >/dev/null
     cmake --build "$build" -j"$jobs" "${targets[@]}" >"$build/build.log" 2>&1 \
         || { cat "$build/build.log"; return 1; }
     if grep -E 'warning:' "$build/build.log"; then
