@@ -1,9 +1,7 @@
-"""Screenshots of the program's window as Pillow images: xwd captures the window,
-ImageMagick decodes the dump, Pillow holds and compares the pixels."""
+"""Screenshots of the program's window as Pillow images: Pillow grabs them from
+the X display and holds and compares the pixels."""
 
-import subprocess
-
-from PIL import Image, ImageChops
+from PIL import ImageChops, ImageGrab
 
 # The clear colour as the 8-bit framebuffer may hold it (0.7 may round either way).
 CLEAR_COLOURS = {(r, 204, 255) for r in (178, 179)}
@@ -52,15 +50,9 @@ class Picture:
         self.image.save(path)
 
 
-def decode_xwd(dump):
-    """An xwd dump as a Picture, decoded by ImageMagick."""
-    result = subprocess.run(["convert", "xwd:-", "ppm:-"], input=dump, capture_output=True,
-                            timeout=60)
-    if result.returncode != 0:
-        raise RuntimeError("ImageMagick could not read the xwd dump: %s"
-                           % result.stderr.decode(errors="replace").strip())
-    from io import BytesIO
-    return Picture(Image.open(BytesIO(result.stdout)))
+def grab(display, box):
+    """The box (left, top, right, bottom) of the display's screen as a Picture."""
+    return Picture(ImageGrab.grab(bbox=box, xdisplay=display))
 
 
 def scene_difference(a, b):

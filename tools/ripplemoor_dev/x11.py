@@ -1,6 +1,6 @@
 """The real program on a private X display, driven as a user would drive it:
 Xvfb for the display, xdotool for keys and the pointer, xwininfo and xprop to
-read the window, xwd for screenshots."""
+read the window, Pillow for screenshots."""
 
 import os
 import shutil
@@ -9,7 +9,7 @@ import subprocess
 import tempfile
 import time
 
-from ripplemoor_dev.pictures import decode_xwd, is_grey, scene_differs
+from ripplemoor_dev.pictures import grab, is_grey, scene_differs
 
 TITLE = "Ripplemoor"
 STARTED = "Starting simulation...\n"
@@ -120,6 +120,8 @@ class Program:
     """The binary running in a temporary working directory on the given display,
     or on a display of its own."""
 
+    box = None  # where the window lies on the screen, once known
+
     def __init__(self, binary, xvfb=None, skybox_bytes=None, skybox_source=None,
                  extra_env=None, args=()):
         self.owns_xvfb = xvfb is None
@@ -212,6 +214,7 @@ class Program:
         # screen; move it fully on so that screenshots hold every pixel.
         self.xtool("xdotool", "windowmove", "--sync", self.window, "0", "0")
         placed = self.geometry()
+        self.box = (0, 0, 640, 480)
         assert (placed["x"], placed["y"], placed["width"], placed["height"]) == (0, 0, 640, 480), \
             "window not at (0, 0) with 640 x 480 after the move: %r" % placed
         # Without a window manager the keyboard focus follows the pointer.
@@ -244,10 +247,13 @@ class Program:
         self.xtool(*args)
 
     def screenshot(self):
-        raw = subprocess.run(["xwd", "-id", self.window, "-silent"], env=self.env,
-                             capture_output=True, timeout=20)
-        assert raw.returncode == 0, "xwd failed: %s" % raw.stderr.decode().strip()
-        return decode_xwd(raw.stdout)
+        """The window's pixels, read from the screen where it lies: nothing covers
+        it on a display of its own."""
+        if self.box is None:
+            placed = self.geometry()
+            self.box = (placed["x"], placed["y"], placed["x"] + placed["width"],
+                        placed["y"] + placed["height"])
+        return grab(self.xvfb.display, self.box)
 
     def still_screenshot(self, changed_from=None, timeout=8):
         """A screenshot of a picture that has stopped changing (water paused or at
