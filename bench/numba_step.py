@@ -20,17 +20,13 @@ the worst of it.
 
 import argparse
 import os
-import sys
 import time
 
 import numpy as np
 from numba import njit, prange
 import numba
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-if not any(os.path.isdir(os.path.join(p, "ripplemoor")) for p in sys.path if p):
-    sys.path.insert(0, os.path.join(ROOT, "build", "python"))
-import ripplemoor as rm  # noqa: E402
+import ripplemoor as rm
 
 f32 = np.float32
 f64 = np.float64

@@ -25,10 +25,7 @@ import time
 
 import numpy as np
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-if not any(os.path.isdir(os.path.join(p, "ripplemoor")) for p in sys.path if p):
-    sys.path.insert(0, os.path.join(ROOT, "build", "python"))
-import ripplemoor as rm  # noqa: E402
+import ripplemoor as rm
 
 AMPLITUDES = [1e-4, 2e-4, 5e-4, 1e-3, 2e-3, 5e-3, 1e-2, 2e-2]
 

@@ -31,11 +31,12 @@ packages=(cmake make g++ pkg-config
           libhwy-dev libgl1-mesa-dri imagemagick xvfb xauth)
 if [ $group = test ]; then
     # clang for the fuzzer (its runtime is added below), the test and benchmark
-    # libraries, X tools that drive the program, the package checks, and Sphinx
-    # with its Markdown reader for the documentation site; Numba for the peer
-    # the solver is checked and timed against, Dask for the sweep example.
+    # libraries, X tools that drive the program, a window manager to run it
+    # under, Pillow for screenshots, the package checks, and Sphinx with its
+    # Markdown reader for the documentation site; Numba for the peer the solver
+    # is checked and timed against, Dask for the sweep example.
     packages+=(clang libgtest-dev libbenchmark-dev
-               xdotool x11-utils x11-apps python3
+               xdotool x11-utils x11-apps openbox python3 python3-pil
                dpkg-dev file binutils desktop-file-utils appstream lintian man-db devscripts
                pybind11-dev python3-dev python3-numpy python3-pytest python3-hypothesis
                python3-matplotlib python3-sphinx python3-myst-parser

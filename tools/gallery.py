@@ -13,15 +13,15 @@ import os
 import sys
 import time
 
-root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(root, "tests", "e2e"))
-import harness  # noqa: E402
-
 try:
     from PIL import Image, ImageDraw
 except ImportError:
     sys.exit("gallery.py needs Pillow: apt-get install python3-pil "
              "(and run it with the python3 that sees it, e.g. /usr/bin/python3)")
+
+from ripplemoor_dev import x11
+
+root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 # (file name, keys pressed before the picture, caption for the README)
 GALLERY = [
@@ -45,7 +45,7 @@ ANIMATION_BYTES_MAX = 2 * 1024 * 1024
 
 
 def image_of(picture):
-    return Image.frombytes("RGB", (picture.width, picture.height), picture.rgb)
+    return picture.image
 
 
 def save_small(image, path, size, paletted=False):
@@ -77,7 +77,7 @@ def step_briefly(app, seconds):
 
 def animation(binary, skybox, out):
     """A pointer drop spreading, at ANIMATION_FPS frames a second."""
-    with harness.Program(binary, skybox_source=skybox) as app:
+    with x11.Program(binary, skybox_source=skybox) as app:
         app.start()
         frame_the_basin(app)
         app.key(ANIMATION_MODE)
@@ -119,7 +119,7 @@ def animation(binary, skybox, out):
 
 def gallery(binary, skybox, out_dir):
     os.makedirs(out_dir, exist_ok=True)
-    with harness.Program(binary, skybox_source=skybox) as app:
+    with x11.Program(binary, skybox_source=skybox) as app:
         app.start()
         frame_the_basin(app)
         # Two pointer drops and a random one, then a moment to spread.
@@ -157,7 +157,7 @@ def icon(binary, skybox, icon_dir):
     """One drop seen from above in colour mode 1, taken once its ring is about
     400 pixels across (how long that takes depends on the machine), cut out as a
     disc."""
-    with harness.Program(binary, skybox_source=skybox) as app:
+    with x11.Program(binary, skybox_source=skybox) as app:
         app.start()
         for _ in range(2):
             app.drag((320, 60), (320, 420), button=3)

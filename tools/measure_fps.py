@@ -18,23 +18,9 @@ import sys
 import tempfile
 import time
 
+from ripplemoor_dev.x11 import Xvfb
+
 REPORT = re.compile(r"frame-counter: (\d+) frames in ([\d.]+) s: ([\d.]+) frames/s")
-
-
-def start_xvfb():
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                             "1024x768x24", "-nolisten", "tcp"], pass_fds=(write_end,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    while not number.endswith(b"\n"):
-        chunk = os.read(read_end, 16)
-        if not chunk:
-            break
-        number += chunk
-    os.close(read_end)
-    return xvfb, ":" + number.decode().strip()
 
 
 def xdotool(env, *args):
@@ -86,8 +72,8 @@ def main():
         if not os.path.exists(path):
             sys.exit("missing %s: build the targets ripplemoor skybox bare-swap frame-counter" % path)
 
-    xvfb, display = start_xvfb()
-    try:
+    with Xvfb() as xvfb:
+        display = xvfb.display
         rates = {"ripplemoor": [], "bare-swap": []}
         for run in range(args.runs):
             frames, secs, fps = measure(program, "Ripplemoor", display, shim, args.seconds,
@@ -97,9 +83,6 @@ def main():
             frames, secs, fps = measure(bare, "bare-swap", display, shim, args.seconds)
             rates["bare-swap"].append(fps)
             print("run %d  bare-swap:  %6.1f frames/s (%d frames in %.2f s)" % (run + 1, fps, frames, secs))
-    finally:
-        xvfb.terminate()
-        xvfb.wait()
 
     program_fps = sum(rates["ripplemoor"]) / len(rates["ripplemoor"])
     bare_fps = sum(rates["bare-swap"]) / len(rates["bare-swap"])

@@ -47,8 +47,10 @@ if [ $python = yes ]; then
                  --python-extracted "$scratch/python-extracted")
 fi
 
-python3 "$root/tests/package/check_package.py" --source "$root" --build "$build" \
+PYTHONPATH="$root/tools" /usr/bin/python3 -m pytest -p no:cacheprovider -q -rA \
+    "$root/tests/package/check_package.py" --source "$root" --build "$build" \
     --prefix "$scratch/prefix" --deb "${program_deb[0]}" --extracted "$scratch/extracted" \
     "${python_args[@]}"
-python3 "$root/tests/package/check_user_sky.py" --prefix "$scratch/prefix"
+PYTHONPATH="$root/tools" /usr/bin/python3 -m pytest -p no:cacheprovider -q -rA \
+    "$root/tests/package/check_user_sky.py" --prefix "$scratch/prefix"
 echo "Install and package checks passed in $((SECONDS - start))s."

@@ -7,11 +7,10 @@ towards the horizon so the sky shows, a drop spreading on the water.
 
 import argparse
 import os
-import sys
+
+from ripplemoor_dev import x11
 
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(root, "tests", "e2e"))
-import harness  # noqa: E402
 
 
 def main():
@@ -22,7 +21,7 @@ def main():
 
     binary = os.path.join(args.build, "ripplemoor")
     skybox = os.path.join(args.build, "skybox.tga")
-    with harness.Program(binary, skybox_source=skybox) as app:
+    with x11.Program(binary, skybox_source=skybox) as app:
         app.start()
         # Lower the eye a little so the sky fills the top of the window.
         app.drag((320, 320), (320, 288), button=1)
@@ -33,7 +32,7 @@ def main():
         app.settle(0.6)
         picture = app.screenshot()
     os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
-    picture.save_png(args.out)
+    picture.save(args.out)
     print("wrote", args.out)
 
 

@@ -4,25 +4,24 @@ component installed alone: the launcher started from unrelated folders
 pass-through, the Python module imported from its own tree, the packages'
 fields, and the verdicts of the Debian and freedesktop validators.
 
-    python3 tests/package/check_package.py --source SRC --build BUILD \\
-        --prefix INSTALLED --deb ripplemoor.deb --extracted UNPACKED \\
+    PYTHONPATH=tools python3 -m pytest tests/package/check_package.py --source SRC \\
+        --build BUILD --prefix INSTALLED --deb ripplemoor.deb --extracted UNPACKED \\
         [--python-prefix INSTALLED --python-deb python3-ripplemoor.deb \\
          --python-extracted UNPACKED]
 """
 
-import argparse
 import gzip
 import os
 import re
 import shutil
 import stat
 import subprocess
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import harness  # noqa: E402
-from harness import check  # noqa: E402
+import pytest
+
+from conftest import check
+from ripplemoor_dev import x11
 
 APP_ID = "org.ripplemoor.Ripplemoor"
 OPEN_FAILED = "Image::Read: Failed to open Image file: skybox.tga\n"
@@ -41,15 +40,15 @@ TREE = [
 ] + ["share/icons/hicolor/%dx%d/apps/%s.png" % (s, s, APP_ID) for s in (48, 64, 128, 256)]
 
 
-class Launched(harness.Program):
+class Launched(x11.Program):
     """The installed launcher, started as a user would: from a fresh folder that
     holds no sky picture, with the arguments given."""
 
     def __init__(self, launcher, args=(), display_in_args=False, xvfb=None):
         self.owns_xvfb = xvfb is None
-        self.xvfb = xvfb or harness.Xvfb()
+        self.xvfb = xvfb or x11.Xvfb()
         self.dir = tempfile.mkdtemp(prefix="ripplemoor-cwd-")
-        self.env = dict(os.environ, DISPLAY=self.xvfb.display, LIBGL_ALWAYS_SOFTWARE="1")
+        self.env = dict(self.xvfb.env, LIBGL_ALWAYS_SOFTWARE="1")
         program_env = dict(self.env)
         if display_in_args:
             # Only the -display argument can then tell it where to go.
@@ -122,7 +121,7 @@ def installed_launcher_starts(args):
 
 def display_argument_reaches_glut(args):
     # DISPLAY unset: the window can only appear on the display that the argument names.
-    xvfb = harness.Xvfb()
+    xvfb = x11.Xvfb()
     try:
         run_and_quit(os.path.join(args.prefix, LAUNCHER), args=["-display", xvfb.display],
                      display_in_args=True, xvfb=xvfb)
@@ -454,25 +453,15 @@ def extracted_trees(args):
     return [args.extracted] + ([args.python_extracted] if args.python_extracted else [])
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    for name in ("--source", "--build", "--prefix", "--deb", "--extracted"):
-        parser.add_argument(name, required=True)
-    for name in ("--python-prefix", "--python-deb", "--python-extracted"):
-        parser.add_argument(name)
-    args = parser.parse_args()
-    for name, value in vars(args).items():
-        if value:
-            setattr(args, name, os.path.realpath(value))
-    cases = list(CASES)
-    python = cache_value(args, "RIPPLEMOOR_PYTHON") == "ON"
-    given = [args.python_prefix, args.python_deb, args.python_extracted]
-    if python != all(given) or any(given) != all(given):
-        parser.error("the --python-* arguments go together, for a build with the module")
-    if python:
-        cases += PYTHON_CASES
-    harness.run_cases(cases, args)
+@pytest.mark.parametrize("case", [case for _, case in CASES], ids=[name for name, _ in CASES])
+def test_package(args, case):
+    case(args)
 
 
-if __name__ == "__main__":
-    main()
+@pytest.mark.parametrize("case", [case for _, case in PYTHON_CASES], ids=[name for name, _ in PYTHON_CASES])
+def test_python_package(args, case):
+    if cache_value(args, "RIPPLEMOOR_PYTHON") != "ON":
+        pytest.skip("built without the Python module")
+    check(args.python_prefix and args.python_deb and args.python_extracted,
+          "the --python-* options go together, for a build with the module")
+    case(args)

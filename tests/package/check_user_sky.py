@@ -3,20 +3,20 @@ $XDG_DATA_HOME/ripplemoor (~/.local/share/ripplemoor by default) when a
 skybox.tga is there, and in the installed data folder otherwise; the real
 program started so shows the user's picture.
 
-    python3 tests/package/check_user_sky.py --prefix INSTALLED
+    PYTHONPATH=tools python3 -m pytest tests/package/check_user_sky.py --prefix INSTALLED
 """
 
-import argparse
 import os
 import shutil
 import struct
 import subprocess
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import harness  # noqa: E402
-from harness import check, TOP_BAND  # noqa: E402
+import pytest
+
+from conftest import check
+from ripplemoor_dev import x11
+from ripplemoor_dev.pictures import TOP_BAND
 
 LAUNCHER = "bin/ripplemoor"
 PROGRAM = "libexec/ripplemoor/ripplemoor"
@@ -99,11 +99,11 @@ def real_program_shows_the_users_sky(args):
     with tempfile.TemporaryDirectory(prefix="ripplemoor-xdg-") as xdg:
         put_sky(os.path.join(xdg, "ripplemoor"), solid_sky(colour))
         launcher = os.path.join(args.prefix, LAUNCHER)
-        with harness.Program(launcher, extra_env={"XDG_DATA_HOME": xdg}) as app:
+        with x11.Program(launcher, extra_env={"XDG_DATA_HOME": xdg}) as app:
             app.start()
             check(app.stderr() == "", "stderr %r" % app.stderr())
             view = app.still_screenshot()
-            pixels = list(view.pixels(TOP_BAND))
+            pixels = view.pixels(TOP_BAND)
             near = sum(1 for p in pixels if all(abs(a - b) <= 2 for a, b in zip(p, colour)))
             # The water's far edge reaches into the band's lowest rows here and there.
             check(near >= 0.95 * len(pixels), "%d of %d pixels beyond the water show the "
@@ -119,13 +119,6 @@ CASES = [
 ]
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--prefix", required=True)
-    args = parser.parse_args()
-    args.prefix = os.path.realpath(args.prefix)
-    harness.run_cases(CASES, args)
-
-
-if __name__ == "__main__":
-    main()
+@pytest.mark.parametrize("case", [case for _, case in CASES], ids=[name for name, _ in CASES])
+def test_user_sky(args, case):
+    case(args)

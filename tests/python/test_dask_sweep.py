@@ -2,7 +2,6 @@
 against the same sweep in this process: each basin travels pickled to a worker,
 steps there and comes back with the hash it gets here."""
 
-import os
 import subprocess
 import sys
 
@@ -11,8 +10,7 @@ import pytest
 pytest.importorskip("distributed")
 from distributed import Client, LocalCluster  # noqa: E402
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples"))
-import dask_damping_sweep as sweep  # noqa: E402
+import dask_damping_sweep as sweep  # noqa: E402  (examples/, on PYTHONPATH)
 
 
 def test_sweep_on_a_cluster_gives_the_in_process_hashes():

@@ -2,15 +2,12 @@
 gives the module's bits: the peer the module's speed is measured against
 computes the same thing."""
 
-import os
-import sys
 
 import numpy as np
 import pytest
 
 pytest.importorskip("numba")
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
-import numba_step  # noqa: E402
+import numba_step  # noqa: E402  (bench/, on PYTHONPATH)
 
 
 @pytest.mark.parametrize("width, height, steps", [(160, 160, 100), (97, 61, 80)])

@@ -1,13 +1,9 @@
-"""bench/numpy_step.py, the step written independently in NumPy, gives the
+"""ripplemoor_dev.numpy_step, the step written independently in NumPy, gives the
 module's bits: two transcriptions of one algorithm that agree."""
-
-import os
-import sys
 
 import numpy as np
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
-import numpy_step  # noqa: E402
+from ripplemoor_dev import numpy_step
 
 
 def test_numpy_step_gives_the_modules_bits(rm):

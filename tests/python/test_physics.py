@@ -1,17 +1,14 @@
-"""Physics regressions, with the measurements of tools/physics.py: the periods
+"""Physics regressions, with the measurements of ripplemoor_dev.physics: the periods
 of standing waves against the scheme's own dispersion relation, the volume
 drift under drops, an energy that does not grow without them, and in basins of
 their own: the stability limit, two-slit fringes, a pulse along a channel."""
 
-import os
-import sys
 
 import numpy as np
 import pytest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-import physics  # noqa: E402
-import wave_theory as theory  # noqa: E402
+from ripplemoor_dev import physics
+from ripplemoor_dev import wave_theory as theory
 
 
 @pytest.mark.parametrize("mode", [(8, 0), (0, 30), (48, 0), (157, 0), (20, 20), (120, 120)])

@@ -47,12 +47,20 @@ const Pinned PINNED[] = {
 struct Walk {
     bool recording = std::getenv("RIPPLEMOOR_RECORD_GL_STREAM") != nullptr;
     size_t next = 0;
+    // The camera and shade model the last frame's surface was drawn with, which
+    // its calls do not carry.
+    GlDrawState state{};
 
     // A whole frame through display, and the surface alone against the per-vertex drawing.
     void frame(const std::string& name)
     {
         const std::vector<GlCall> whole = loggedCalls(display);
         const uint64_t digest = glCallDigest(whole);
+        const std::vector<GlDrawState> states = loggedDrawStates();
+        ASSERT_FALSE(states.empty()) << name;
+        state = states.front();
+        for (const GlDrawState& s : states)
+            EXPECT_TRUE(s == state) << name << ": the strips of one frame drawn with different state";
 
         const std::vector<GlCall> surface = loggedCalls(drawSurface);
         const std::vector<GlCall> reference = loggedCalls(drawSurfacePerVertex);
@@ -155,14 +163,26 @@ TEST(GlStream, FramesSendWhatThePerVertexDrawingSent)
     press('1');
     press('d'); // heights outside the last step's range wrap once
     walk.frame("paused, drop, mode 1");
+    const GlDrawState dropped = walk.state;
+    EXPECT_EQ(dropped.shadeModel, GL_SMOOTH);
+    // The first move only records the pointer; the second turns the camera (a
+    // move of 20 pixels or more in one event would be dropped).
     motion(100, 100);
-    motion(160, 130);
+    motion(112, 108);
     walk.frame("paused, orbited");
-    glShadeModel(GL_FLAT);
+    const GlDrawState orbited = walk.state;
+    EXPECT_FALSE(std::equal(orbited.modelview, orbited.modelview + 16, dropped.modelview))
+        << "the orbit did not move the camera";
+    EXPECT_EQ(orbited.shadeModel, GL_SMOOTH);
+    press('f');
     walk.frame("paused, flat shading");
-    glShadeModel(GL_SMOOTH);
+    EXPECT_EQ(walk.state.shadeModel, GL_FLAT) << "'f' did not reach the surface";
+    EXPECT_TRUE(std::equal(orbited.modelview, orbited.modelview + 16, walk.state.modelview))
+        << "'f' moved the camera";
+    press('s');
     press('r');
     walk.frame("paused, reset, mode 1");
+    EXPECT_EQ(walk.state.shadeModel, GL_SMOOTH) << "'s' did not reach the surface";
     press('p');
     walk.steps(1);
     walk.frame("running again, mode 1");

@@ -13,6 +13,12 @@ std::vector<GlCall>& log()
     return calls;
 }
 
+std::vector<GlDrawState>& states()
+{
+    static std::vector<GlDrawState> logged;
+    return logged;
+}
+
 uint32_t bits(float f)
 {
     uint32_t b;
@@ -28,9 +34,15 @@ void record(uint32_t op, uint32_t a, uint32_t b, uint32_t c)
 
 } // namespace
 
+bool GlDrawState::operator==(const GlDrawState& o) const
+{
+    return shadeModel == o.shadeModel && std::memcmp(modelview, o.modelview, sizeof modelview) == 0;
+}
+
 void startGlCallLog()
 {
     log().clear();
+    states().clear();
     logging = true;
 }
 
@@ -40,6 +52,11 @@ std::vector<GlCall> stopGlCallLog()
     std::vector<GlCall> calls;
     calls.swap(log());
     return calls;
+}
+
+std::vector<GlDrawState> loggedDrawStates()
+{
+    return states();
 }
 
 uint64_t glCallDigest(const std::vector<GlCall>& calls)
@@ -66,6 +83,15 @@ void __real_glVertex3f(GLfloat x, GLfloat y, GLfloat z);
 
 void __wrap_glBegin(GLenum mode)
 {
+    if (logging) {
+        // Read before glBegin: the GL refuses queries between glBegin and glEnd.
+        GlDrawState state{};
+        GLint shadeModel = 0;
+        glGetIntegerv(GL_SHADE_MODEL, &shadeModel);
+        state.shadeModel = shadeModel;
+        glGetFloatv(GL_MODELVIEW_MATRIX, state.modelview);
+        states().push_back(state);
+    }
     record(GL_OP_BEGIN, uint32_t(mode), 0, 0);
     __real_glBegin(mode);
 }

@@ -2,7 +2,7 @@
 
 import numpy as np
 
-import wave_theory as theory
+from ripplemoor_dev import wave_theory as theory
 
 
 def render(n):

@@ -1,9 +1,9 @@
-#!/usr/bin/python3
 """The simulation step written as vectorised NumPy, as a Python user would write
 it without the module, checked against the module and timed beside it and the
 replay tool:
 
-    PYTHONPATH=build/python /usr/bin/python3 bench/numpy_step.py [--replay build/ripplemoor-replay]
+    PYTHONPATH=build/python:tools /usr/bin/python3 -m ripplemoor_dev.numpy_step \
+        [--replay build/ripplemoor-replay]
 
 Prints how far the NumPy fields are from the module's after some steps, and the
 milliseconds per step of the module's step(2000), the replay tool's 2,000 steps
@@ -13,15 +13,12 @@ milliseconds per step of the module's step(2000), the replay tool's 2,000 steps
 import argparse
 import os
 import subprocess
-import sys
 import time
 
 import numpy as np
+import ripplemoor as rm
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-if not any(os.path.isdir(os.path.join(p, "ripplemoor")) for p in sys.path if p):
-    sys.path.insert(0, os.path.join(ROOT, "build", "python"))
-import ripplemoor as rm  # noqa: E402
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 N = 160
 DT = np.float64(np.float32(rm.TIMESTEP))
