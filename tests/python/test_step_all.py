@@ -156,37 +156,3 @@ def test_two_basins_step_at_the_same_time(how):
     # The first to finish leaves one runnable thread for the rest of the run.
     both = sum(n >= 2 for n in samples)
     assert len(samples) >= 20 and both >= 0.3 * len(samples), samples
-
-
-def seconds(function):
-    start = time.perf_counter()
-    function()
-    return time.perf_counter() - start
-
-
-@pytest.mark.skipif(len(os.sched_getaffinity(0)) < 2, reason="needs two cores")
-def test_basins_in_two_threads_take_two_cores():
-    basins = [rm.Basin(512, 512, threads=1) for _ in range(2)]
-    for b in basins:
-        b.add_drop(256, 256, 10, 0.2)
-    steps = 30
-    # A machine busy with other work may give this process no second core, so
-    # each round first times work that surely runs in parallel: two threads
-    # sorting. Only rounds where that gained count.
-    data = np.random.default_rng(1).random(1 << 19)
-    sorts = [lambda: [np.sort(data) for _ in range(4)]] * 2
-    counted = []
-    for _ in range(5):
-        machine = seconds(lambda: two_at_once(sorts)) / seconds(lambda: [s() for s in sorts])
-        serial = seconds(lambda: [b.step(steps) for b in basins])
-        threads = seconds(lambda: two_at_once([lambda b=b: b.step(steps) for b in basins])) / serial
-        together = seconds(lambda: rm.step_all(basins, steps)) / serial
-        if machine < 0.7:
-            counted.append((threads, together, machine))
-            # Two free cores give 0.5; a held GIL or a lock shared by the basins, 1.
-            if threads < 0.8 and together < 0.8:
-                return
-    if not counted:
-        pytest.skip("the machine gave this process no second core in 5 tries")
-    pytest.fail("two basins in two threads took (threads, step_all, sorting) %s of one thread's time"
-                % counted)
