@@ -18,7 +18,7 @@ run_suite() {
     local build="$1"; shift
     cmake -S "$root" -B "$build" "$@" >/dev/null
     cmake --build "$build" -j"$jobs"
-    xvfb-run -a -s "-screen 0 1280x1024x24" \
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
         ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 600
 }
 
