@@ -45,6 +45,9 @@ if(RIPPLEMOOR_PYTHON)
   install(FILES ${RIPPLEMOOR_PACKAGING_DIR}/copyright ${rm_gen_dir}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-ripplemoor
           COMPONENT python3-ripplemoor)
+  install(FILES ${RIPPLEMOOR_PACKAGING_DIR}/python3-ripplemoor.lintian-overrides
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME python3-ripplemoor
+          COMPONENT python3-ripplemoor)
 endif()
 
 if(NOT DEFINED RIPPLEMOOR_GL OR RIPPLEMOOR_GL)
