@@ -382,7 +382,7 @@ PYBIND11_MODULE(_core, m)
                         "must be finite and positive. A size whose fields would not fit in this\n"
                         "machine's memory raises ValueError before anything is allocated.\n\n"
                         "threads is how many threads step() uses: None picks every core for\n"
-                        "basins of 256 x 256 cells or more, where the bands pay for their start,\n"
+                        "basins of 512 x 512 cells or more, where the bands pay for their start\n"
                         "and one thread below. Every count gives the same bits.");
     basinClass
         .def(py::init([](const py::object& width, const py::object& height, const py::object& cellSize,
