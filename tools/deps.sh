@@ -45,7 +45,8 @@ fi
 foreign=()
 if [ $cross = yes ]; then
     packages+=(g++-aarch64-linux-gnu g++-s390x-linux-gnu qemu-user python3
-               libhwy-dev:arm64 libgtest-dev:arm64 libhwy-dev:s390x libgtest-dev:s390x)
+               libhwy-dev:arm64 libgtest-dev:arm64 libhwy-dev:s390x libgtest-dev:s390x
+               libgomp1:arm64 libgomp1:s390x)  # OpenMP's runtime for the emulated programs
     for arch in arm64 s390x; do
         dpkg --print-foreign-architectures | grep -qx "$arch" || foreign+=("$arch")
     done
