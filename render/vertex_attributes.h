@@ -42,7 +42,7 @@ void sizeVertexAttributes(VertexAttributes& a);
 void buildSurfaceGeometryPortable(VertexAttributes& a);
 void buildSurfaceColorsPortable(VertexAttributes& a);
 
-// The passes the active choice (vertex_path.h) names: the portable ones or the
+// The passes the vector target in force (simd/targets.h) names: the portable ones or the
 // vector kernel on one target. Same bits either way. The geometry (heights and
 // normals) depends on h alone; the colours on the mode, its field and range and
 // the offsets.
