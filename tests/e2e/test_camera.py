@@ -28,9 +28,11 @@ def test_camera_drags_and_escape(app, save):
     after = sum(1 for p in zoomed.pixels() if p == water)
     assert after < before, "zooming out must shrink the water"
 
-    # 'r' flattens the water but leaves the camera where the drags put it.
+    # 'r' flattens the water but leaves the camera where the drags put it. In a
+    # slow (sanitizer) build the zoom drag's last motion event may land after the
+    # still picture and move a pixel or two; a camera reset moves thousands.
     app.key("r")
-    assert scene_difference(zoomed, app.synced_screenshot()) == 0, "'r' moved the camera"
+    assert scene_difference(zoomed, app.synced_screenshot()) <= 20, "'r' moved the camera"
 
     app.key("Escape")
     assert app.wait_exit(10) == 0, "Esc must end the program with status 0"
