@@ -55,10 +55,20 @@ private:
 
 // ---- configuration ----------------------------------------------------------------
 
-float positiveFloat(const py::object& value, const char* function, const char* name)
+double positiveReal(const py::object& value, const char* function, const char* name)
 {
     const double d = realArgument(value, function, name);
-    if (!std::isfinite(d) || !(d > 0.0) || !std::isfinite(float(d)) || !(float(d) > 0.0f))
+    if (!std::isfinite(d) || !(d > 0.0))
+        throw py::value_error(std::string(function) + "(): " + name + " must be a finite positive number, got " +
+                              py::repr(value).cast<std::string>());
+    return d;
+}
+
+// As the solver keeps it: a float32 that must stay finite and positive too.
+float positiveFloat(const py::object& value, const char* function, const char* name)
+{
+    const double d = positiveReal(value, function, name);
+    if (!std::isfinite(float(d)) || !(float(d) > 0.0f))
         throw py::value_error(std::string(function) + "(): " + name + " must be a finite positive number, got " +
                               py::repr(value).cast<std::string>());
     return float(d);
@@ -80,11 +90,7 @@ BasinConfig configOf(const py::object& width, const py::object& height, const py
     c.height = int(integerArgument(height, "Basin", "height", 3, INT_MAX));
     c.cellSize = positiveFloat(cellSize, "Basin", "cell_size");
     c.timestep = positiveFloat(timestep, "Basin", "timestep");
-    const double g = realArgument(gravity, "Basin", "gravity");
-    if (!std::isfinite(g) || !(g > 0.0))
-        throw py::value_error("Basin(): gravity must be a finite positive number, got " +
-                              py::repr(gravity).cast<std::string>());
-    c.gravity = g;
+    c.gravity = positiveReal(gravity, "Basin", "gravity");
     c.restHeight = positiveFloat(restHeight, "Basin", "rest_height");
     c.threads = threadsArgument(threads, "Basin");
     return c;

@@ -73,24 +73,19 @@ long long Command::integer(size_t k, long long lo, long long hi, const char* wha
     return value;
 }
 
-double Command::realDouble(size_t k, const char* what) const
+// Word k as parse (strtof or strtod) reads it, whole and with nothing before it.
+template <typename Real>
+Real Command::number(size_t k, const char* what, Real (*parse)(const char*, char**)) const
 {
     const std::string& text = words_[k];
     const bool startsRight = !text.empty() && !std::isspace(static_cast<unsigned char>(text[0]));
     char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
+    const Real value = parse(text.c_str(), &end);
     if (!startsRight || end == text.c_str() || *end != '\0')
         scriptError(line_, std::string("malformed ") + what + " '" + text + "'");
     return value;
 }
 
-float Command::real(size_t k, const char* what) const
-{
-    const std::string& text = words_[k];
-    const bool startsRight = !text.empty() && !std::isspace(static_cast<unsigned char>(text[0]));
-    char* end = nullptr;
-    const float value = std::strtof(text.c_str(), &end);
-    if (!startsRight || end == text.c_str() || *end != '\0')
-        scriptError(line_, std::string("malformed ") + what + " '" + text + "'");
-    return value;
-}
+double Command::realDouble(size_t k, const char* what) const { return number<double>(k, what, std::strtod); }
+
+float Command::real(size_t k, const char* what) const { return number<float>(k, what, std::strtof); }

@@ -49,6 +49,9 @@ public:
     double realDouble(size_t k, const char* what) const;
 
 private:
+    template <typename Real>
+    Real number(size_t k, const char* what, Real (*parse)(const char*, char**)) const;
+
     long line_;
     std::vector<std::string> words_;
 };
