@@ -60,7 +60,7 @@ void compile(const Basin& basin, WallBlocks& blocks)
 
 } // namespace
 
-double wallTop(const Basin& basin) { return 100.0 * double(basin.config().restHeight) * 1.15; }
+double wallTop(const Basin& basin) { return 100.0 * double(basin.config().restHeight) * 1.08; }
 
 void wallColor(const double offsets[2], float rgb[3])
 {
