@@ -156,8 +156,9 @@ TEST(Pen, ShiftDragPaintsUnderThePointerAtAnyOrbitAndCtrlDragRubsOut)
             // Nothing far from the stroke.
             for (int y = 0; y < 40; ++y) {
                 for (int x = 0; x < 60; ++x) {
-                    if (isWall(p.basin, x, y))
+                    if (isWall(p.basin, x, y)) {
                         EXPECT_TRUE(x >= 17 && x <= 43 && y >= 12 && y <= 28) << x << "," << y;
+                    }
                 }
             }
 
