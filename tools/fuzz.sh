@@ -39,7 +39,7 @@ run() {
 
 tga_seeds="$build/fuzz-seeds"
 rm -rf "$tga_seeds"
-python3 "$root/tools/make_fuzz_corpus.py" "$tga_seeds"
+python3 "$root/fuzz/make_fuzz_corpus.py" "$tga_seeds"
 run fuzz-tga "$tga_seconds" "$tga_seeds" -max_len=4096
 
 # The pinned scenarios are the replay reader's seeds.
