@@ -1,7 +1,7 @@
 #pragma once
 
 // Walls drawn as solid: each run of wall cells along a row is a lit block in a
-// stone colour, standing from the basin's floor to a little above the water at
+// stone colour, a slab from below the troughs to a little above the water at
 // rest (a drop's highest crest may wash over it), so it reads as solid in every
 // colour mode and in grey.
 

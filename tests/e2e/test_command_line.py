@@ -54,9 +54,9 @@ def test_write_error_is_reported_with_its_reason(binary):
     (["-geometry", "300x200", "-iconic", "--verbose"], "ripplemoor: unknown option '--verbose'\n"),
     (["-display"], "ripplemoor: option '-display' requires an argument\n"),
     (["-sync", "-geometry"], "ripplemoor: option '-geometry' requires an argument\n"),
-    (["sky.tga"], "ripplemoor: unexpected argument 'sky.tga'\n"),
+    (["two-slits", "sky.tga"], "ripplemoor: unexpected argument 'sky.tga'\n"),
     (["-"], "ripplemoor: unexpected argument '-'\n"),
-    (["--", "-sync"], "ripplemoor: unexpected argument '-sync'\n"),
+    (["--", "two-slits", "-sync"], "ripplemoor: unexpected argument '-sync'\n"),
     (["-help"], "ripplemoor: unknown option '-help'\n"),
 ])
 def test_bad_command_line(binary, argv, message):
