@@ -65,6 +65,7 @@ def main():
     parser.add_argument("--runs", type=int, default=2)
     parser.add_argument("--program", help="the program to measure (default: the build's)")
     parser.add_argument("--basin", help="WxH: the basin's size (--basin=WxH)")
+    parser.add_argument("--threads", help="the program's --threads")
     args = parser.parse_args()
 
     build = os.path.abspath(args.build)
@@ -74,6 +75,8 @@ def main():
     if args.program:
         program = os.path.abspath(args.program)
     program_args = ["--basin=" + args.basin] if args.basin else []
+    if args.threads is not None:
+        program_args.append("--threads=" + args.threads)
     bare = os.path.join(build, "bench", "frame_rate", "bare-swap")
     shim = os.path.join(build, "bench", "frame_rate", "libframe-counter.so")
     skybox = os.path.join(build, "skybox.tga")
