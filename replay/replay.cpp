@@ -16,6 +16,7 @@
 #include "app/command_line.h"
 #include "replay/script.h"
 #include "sim/basin.h"
+#include "sim/threads.h"
 #include "sim/walls.h"
 #include "simd/targets.h"
 
@@ -68,6 +69,16 @@ void writeDump(const Command& cmd, const Basin& basin, const std::string& path)
         fail(cmd.line(), "cannot write '" + path + "': " + std::strerror(reason));
 }
 
+// The solver refuses a make-up by throwing; the script's line then says why.
+std::unique_ptr<Basin> newBasin(const Command& cmd, const BasinConfig& config)
+{
+    try {
+        return std::make_unique<Basin>(config);
+    } catch (const std::exception& error) {
+        fail(cmd.line(), std::string("cannot make the basin: ") + error.what());
+    }
+}
+
 // 'basin W H [CELL TIMESTEP GRAVITY REST]': a new basin of that make-up, at rest.
 void makeBasin(const Command& cmd, Session& session)
 {
@@ -85,11 +96,7 @@ void makeBasin(const Command& cmd, Session& session)
         config.gravity = cmd.realDouble(5, "gravity"); // a double, as the solver uses it
         config.restHeight = cmd.real(6, "rest height");
     }
-    try {
-        session.basin = std::make_unique<Basin>(config);
-    } catch (const std::exception& error) {
-        fail(cmd.line(), std::string("cannot make the basin: ") + error.what());
-    }
+    session.basin = newBasin(cmd, config);
     session.config = config;
 }
 
@@ -115,7 +122,7 @@ void run(const Command& cmd, Session& session)
     }
     session.anyCommand = true;
     if (!session.basin)
-        session.basin = std::make_unique<Basin>(session.config);
+        session.basin = newBasin(cmd, session.config);
     Basin& basin = *session.basin;
     if ((name == "wall" || name == "clear") && session.stepped)
         fail(cmd.line(), "'" + name + "' must come before the first step");
@@ -213,8 +220,8 @@ int threadCount(const std::string& text)
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno == ERANGE || value < 0 || value > 4096)
-        badCommandLine(PROGRAM, "invalid thread count '" + text + "' (0 to 4096)");
+    if (text.empty() || *end != '\0' || errno == ERANGE || value < 0 || value > MAX_THREADS)
+        badCommandLine(PROGRAM, "invalid thread count '" + text + "' (0 to " + std::to_string(MAX_THREADS) + ")");
     return int(value);
 }
 
@@ -290,7 +297,13 @@ int main(int argc, char** argv)
         std::vector<std::string> words = splitWords(line);
         if (words.empty() || words[0][0] == '#')
             continue;
-        run(Command(script.lineNumber, std::move(words)), session);
+        const long line = script.lineNumber;
+        // Whatever else the solver refuses by throwing ends the script the same way.
+        try {
+            run(Command(line, std::move(words)), session);
+        } catch (const std::exception& error) {
+            scriptError(line, error.what());
+        }
     }
     return finishOutput(PROGRAM) == 0 ? 0 : WRITE_FAILED;
 }

@@ -177,6 +177,17 @@ TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
     expectError(std::string("hash\n# \0\n", 9), "2: unexpected NUL byte");
 }
 
+TEST(Replay, ClearEmptiesTheWallsBeforeTheWaterMoves)
+{
+    const std::string water = "drop 80 80 6 0.2\nstep 30\nhash\n";
+    const ReplayRun open = replay(water), walled = replay("wall 70 60 90 100\n" + water),
+                    cleared = replay("wall 70 60 90 100\nclear\n" + water);
+    ASSERT_EQ(open.status, 0) << open.err;
+    EXPECT_NE(walled.out, open.out) << "the wall changed nothing; the test shows nothing";
+    EXPECT_EQ(cleared.out, open.out);
+    EXPECT_EQ(cleared.status, 0) << cleared.err;
+}
+
 TEST(Replay, StopsAtTheFirstErrorAfterRunningWhatCameBefore)
 {
     const ReplayRun run = replay("hash\nbogus\nhash\n");
@@ -270,6 +281,10 @@ TEST(Replay, BadCommandLinesPointToHelp)
         {" --solver", "ripplemoor-replay: option '--solver' requires an argument\n"},
         {" a b", "ripplemoor-replay: unexpected argument 'b' (one script at most)\n"},
         {" -- a -b", "ripplemoor-replay: unexpected argument '-b' (one script at most)\n"},
+        // The solver would throw on a negative count: refused here, never an abort.
+        {" --threads -1", "ripplemoor-replay: invalid thread count '-1' (0 to 4096)\n"},
+        {" --threads=4097", "ripplemoor-replay: invalid thread count '4097' (0 to 4096)\n"},
+        {" --threads 2x", "ripplemoor-replay: invalid thread count '2x' (0 to 4096)\n"},
     };
     for (const auto& [options, message] : cases) {
         const ReplayRun run = replay("hash\n", false, options);
