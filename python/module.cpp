@@ -33,7 +33,8 @@ namespace {
 // A basin and the lock that every call touching it takes; step() holds it
 // without the GIL, so a second Python thread on the same basin waits instead of
 // racing the solver, while threads on other basins run. Writes through the views
-// bypass it. Views hold a reference, so the memory outlives the Python object.
+// bypass it. Views hold a reference to the Basin object, so the memory outlives
+// every view.
 struct Box {
     explicit Box(const BasinConfig& config) : owned(std::make_unique<Basin>(config)), basin(owned.get()) {}
     explicit Box(Basin&& restored) : owned(std::make_unique<Basin>(std::move(restored))), basin(owned.get()) {}
@@ -114,31 +115,30 @@ BoxPtr makeBox(const BasinConfig& config)
 
 // ---- views ------------------------------------------------------------------------
 
-// An array over the basin's memory, shape (height, width), indexed [y, x]; the
-// capsule keeps the basin alive for as long as the view lives.
+// An array over the basin's memory, shape (height, width), indexed [y, x]. Its
+// base is the Basin object itself, which the view keeps alive (one reference
+// each) for as long as it lives.
 template <typename T>
-py::array viewOf(const BoxPtr& box, T* data, const py::dtype& dtype)
+py::array viewOf(const py::object& owner, T* data, const py::dtype& dtype)
 {
-    auto* keep = new BoxPtr(box);
-    const py::capsule owner(keep, [](void* p) { delete static_cast<BoxPtr*>(p); });
-    const Basin& b = *box->basin;
+    const Basin& b = owner.cast<const PyBasin&>().basin();
     const py::ssize_t w = b.width(), h = b.height();
     return py::array(dtype, {h, w}, {py::ssize_t(sizeof(T)) * w, py::ssize_t(sizeof(T))}, data, owner);
 }
 
-py::array fieldView(const PyBasin& self, const py::object& nameArg, const char* function)
+py::array fieldView(const py::object& self, const py::object& nameArg, const char* function)
 {
     const std::string name = textArgument(nameArg, function, "name");
     const NamedField* found = findField(name);
     if (found == nullptr)
         throw py::value_error(std::string(function) + "(): unknown name '" + name + "'; the fields are " +
                               fieldNameList());
-    return viewOf(self.box(), (self.basin().*found->field).data(), py::dtype::of<float>());
+    return viewOf(self, (self.cast<const PyBasin&>().basin().*found->field).data(), py::dtype::of<float>());
 }
 
-py::array wallsView(const PyBasin& self)
+py::array wallsView(const py::object& self)
 {
-    return viewOf(self.box(), self.basin().walls.data(), py::dtype("bool"));
+    return viewOf(self, self.cast<const PyBasin&>().basin().walls.data(), py::dtype("bool"));
 }
 
 // ---- operations -------------------------------------------------------------------
@@ -383,7 +383,7 @@ PYBIND11_MODULE(_core, m)
                 s.basin().setThreads(threads);
             },
             "Threads that step() uses (set None for the default by size); never changes a bit.")
-        .def("field", [](const PyBasin& s, const py::object& name) { return fieldView(s, name, "field"); },
+        .def("field", [](const py::object& s, const py::object& name) { return fieldView(s, name, "field"); },
              py::arg("name"),
              "field(name)\n--\n\n"
              "The field called name as a writable float32 array of shape (height,\n"
@@ -479,7 +479,7 @@ PYBIND11_MODULE(_core, m)
     for (const NamedField& f : BASIN_FIELDS) {
         const std::string name = f.name;
         basinClass.def_property_readonly(
-            f.name, [name](const PyBasin& s) { return fieldView(s, py::str(name), "field"); },
+            f.name, [name](const py::object& s) { return fieldView(s, py::str(name), "field"); },
             ("The field " + name + " as a writable float32 view [y, x] of the basin's memory.").c_str());
     }
 
