@@ -18,6 +18,7 @@
 
 #include "app/state.h"
 #include "python/arguments.h"
+#include "scene/scene.h"
 #include "sim/basin.h"
 #include "sim/basin_state.h"
 #include "sim/threads.h"
@@ -315,6 +316,54 @@ const PyBasin& programBasin()
     return program;
 }
 
+// ---- scenes ----------------------------------------------------------------------
+
+// A str or os.PathLike, as open() takes it.
+std::string pathArgument(const py::object& path, const char* function)
+{
+    const py::object text = py::module_::import("os").attr("fspath")(path);
+    if (!py::isinstance<py::str>(text))
+        throw py::type_error(std::string(function) + "(): path must be a str or os.PathLike of str");
+    return text.cast<std::string>();
+}
+
+void bindScenes(py::module_& m, py::class_<PyBasin>& basinClass)
+{
+    // SceneError's text is "FILE:LINE: reason"; it is a ValueError to Python.
+    py::register_exception<SceneError>(m, "SceneError", PyExc_ValueError);
+    basinClass.def_static(
+        "from_scene",
+        [](const py::object& path, const py::object& threads) {
+            const Scene scene = readScene(pathArgument(path, "from_scene"));
+            BasinConfig config = scene.config;
+            config.threads = threadsArgument(threads, "from_scene");
+            BoxPtr box = makeBox(config);
+            *box->basin = basinOfScene(scene, config.threads);
+            return PyBasin(box);
+        },
+        py::arg("path"), py::kw_only(), py::arg("threads") = py::none(),
+        "from_scene(path, *, threads=None)\n--\n\n"
+        "A basin at rest made as the scene file at path says: its size, constants,\n"
+        "walls and colour mode. A preset's name (scene_presets()) works wherever a\n"
+        "path does. A bad file raises SceneError, a ValueError whose text is\n"
+        "'FILE:LINE: reason'.");
+    basinClass.def(
+        "to_scene",
+        [](const PyBasin& self, const py::object& path) {
+            const std::string file = pathArgument(path, "to_scene");
+            std::lock_guard<std::mutex> lock(self.mutex());
+            writeScene(sceneOfBasin(self.basin()), file);
+        },
+        py::arg("path"),
+        "to_scene(path)\n--\n\n"
+        "Writes the basin's size, constants, walls and colour mode as a scene file\n"
+        "at path, its walls as a PNG mask beside it (.png in place of .toml).\n"
+        "from_scene(path) gives this basin's make-up back, bit for bit.");
+    m.def("scene_presets", &presetNames,
+          "scene_presets()\n--\n\n"
+          "The names of the preset scenes that Basin.from_scene takes in place of a path.");
+}
+
 } // namespace
 
 PYBIND11_MODULE(_core, m)
@@ -475,6 +524,7 @@ PYBIND11_MODULE(_core, m)
             return py::make_tuple(py::module_::import("ripplemoor").attr("_basin_from_state"),
                                   py::make_tuple(stateOf(s)));
         });
+    bindScenes(m, basinClass);
     // basin.h, basin.u, ...: each field's view, as field(name) gives it.
     for (const NamedField& f : BASIN_FIELDS) {
         const std::string name = f.name;
