@@ -18,6 +18,7 @@
 
 #include "app/state.h"
 #include "python/arguments.h"
+#include "python/docstrings.h"
 #include "scene/scene.h"
 #include "sim/basin.h"
 #include "sim/basin_state.h"
@@ -25,6 +26,7 @@
 #include "simd/targets.h"
 
 namespace py = pybind11;
+namespace doc = ripplemoor_python::doc;
 using ripplemoor_python::integerArgument;
 using ripplemoor_python::realArgument;
 using ripplemoor_python::textArgument;
@@ -246,6 +248,14 @@ void useTargetChecked(const py::object& nameArg, const char* function)
                           "'; this processor offers: " + simd::targetList());
 }
 
+// A DeprecationWarning, shown where the caller's code runs in __main__.
+void deprecated(const char* name, const char* instead)
+{
+    const std::string text = std::string("ripplemoor.") + name + " is deprecated; use ripplemoor." + instead;
+    if (PyErr_WarnEx(PyExc_DeprecationWarning, text.c_str(), 1) != 0)
+        throw py::error_already_set();
+}
+
 py::list targetNames()
 {
     py::list names;
@@ -344,9 +354,15 @@ void bindScenes(py::module_& m, py::class_<PyBasin>& basinClass)
         py::arg("path"), py::kw_only(), py::arg("threads") = py::none(),
         "from_scene(path, *, threads=None)\n--\n\n"
         "A basin at rest made as the scene file at path says: its size, constants,\n"
-        "walls and colour mode. A preset's name (scene_presets()) works wherever a\n"
-        "path does. A bad file raises SceneError, a ValueError whose text is\n"
-        "'FILE:LINE: reason'.");
+        "walls and colour mode.\n\n"
+        "Parameters\n----------\n"
+        "path : str or os.PathLike\n"
+        "    The scene file, or a preset's name (scene_presets()).\n"
+        "threads : int or None\n"
+        "    As the constructor takes it.\n\n"
+        "Raises\n------\n"
+        "SceneError\n"
+        "    For a bad file: a ValueError whose text is 'FILE:LINE: reason'.");
     basinClass.def(
         "to_scene",
         [](const PyBasin& self, const py::object& path) {
@@ -355,10 +371,13 @@ void bindScenes(py::module_& m, py::class_<PyBasin>& basinClass)
             writeScene(sceneOfBasin(self.basin()), file);
         },
         py::arg("path"),
-        "to_scene(path)\n--\n\n"
-        "Writes the basin's size, constants, walls and colour mode as a scene file\n"
-        "at path, its walls as a PNG mask beside it (.png in place of .toml).\n"
-        "from_scene(path) gives this basin's make-up back, bit for bit.");
+        "to_scene(self, path)\n--\n\n"
+        "Writes the basin's size, constants, walls and colour mode as a scene file.\n\n"
+        "from_scene(path) gives this basin's make-up back, bit for bit.\n\n"
+        "Parameters\n----------\n"
+        "path : str or os.PathLike\n"
+        "    The scene file to write; the walls go into a PNG mask beside it\n"
+        "    (.png in place of .toml).");
     m.def("scene_presets", &presetNames,
           "scene_presets()\n--\n\n"
           "The names of the preset scenes that Basin.from_scene takes in place of a path.");
@@ -368,7 +387,8 @@ void bindScenes(py::module_& m, py::class_<PyBasin>& basinClass)
 
 PYBIND11_MODULE(_core, m)
 {
-    // Each docstring opens with its own text signature, which inspect and help() read.
+    // Each docstring opens with its own text signature, which inspect and help() read
+    // (python/docstrings.h).
     py::options options;
     options.disable_function_signatures();
     m.doc() = "The compiled core of ripplemoor; use the ripplemoor package.";
@@ -386,21 +406,7 @@ PYBIND11_MODULE(_core, m)
         return names;
     }();
 
-    py::class_<PyBasin> basinClass(m, "Basin",
-                        "Basin(width=160, height=160, *, cell_size=0.3125, timestep=0.0625, gravity=10.0,\n"
-                        "      rest_height=1.0, threads=None)\n"
-                        "--\n\n"
-                        "A basin of water on a staggered grid of width x height cells: h at the\n"
-                        "cell centres, u on the face between cells (x-1, y) and (x, y), v on the\n"
-                        "face between (x, y-1) and (x, y). Each basin is independent: basins in\n"
-                        "different threads step in parallel, each under its own lock.\n\n"
-                        "width and height are at least 3; cell_size, timestep and rest_height are\n"
-                        "rounded to float32 as the solver uses them; gravity stays a double. All\n"
-                        "must be finite and positive. A size whose fields would not fit in this\n"
-                        "machine's memory raises ValueError before anything is allocated.\n\n"
-                        "threads is how many threads step() uses: None picks every core for\n"
-                        "basins of 512 x 512 cells or more, where the bands pay for their start\n"
-                        "and one thread below. Every count gives the same bits.");
+    py::class_<PyBasin> basinClass(m, "Basin", doc::BASIN);
     basinClass
         .def(py::init([](const py::object& width, const py::object& height, const py::object& cellSize,
                          const py::object& timestep, const py::object& gravity, const py::object& restHeight,
@@ -410,7 +416,8 @@ PYBIND11_MODULE(_core, m)
              py::arg("width") = defaults.width, py::arg("height") = defaults.height, py::kw_only(),
              py::arg("cell_size") = double(defaults.cellSize), py::arg("timestep") = double(defaults.timestep),
              py::arg("gravity") = defaults.gravity, py::arg("rest_height") = double(defaults.restHeight),
-             py::arg("threads") = py::none())
+             py::arg("threads") = py::none(),
+             doc::INIT)
         .def_property_readonly("width", [](const PyBasin& s) { return s.basin().width(); },
                                "Cells along x (columns).")
         .def_property_readonly("height", [](const PyBasin& s) { return s.basin().height(); },
@@ -434,13 +441,7 @@ PYBIND11_MODULE(_core, m)
             "Threads that step() uses (set None for the default by size); never changes a bit.")
         .def("field", [](const py::object& s, const py::object& name) { return fieldView(s, name, "field"); },
              py::arg("name"),
-             "field(name)\n--\n\n"
-             "The field called name as a writable float32 array of shape (height,\n"
-             "width), indexed [y, x] for cell (x, y). It is the basin's own memory, not\n"
-             "a copy: writes take effect in the next step, and the view stays valid\n"
-             "(and keeps the basin alive) for as long as it lives, reset() included.\n\n"
-             "Names: h, u, v, heightChange, heightAccel, speedSq, flowDirection,\n"
-             "energyProduct, scratch. An unknown name raises ValueError.")
+             doc::FIELD)
         .def_property_readonly("walls", &wallsView,
                                "The walls as a writable bool array of shape (height, width), indexed\n"
                                "[y, x]: True marks a solid cell, which holds no water. No flow crosses\n"
@@ -448,25 +449,16 @@ PYBIND11_MODULE(_core, m)
                                "count in neither the ranges nor the volume. Write it between steps;\n"
                                "reset() then empties the new walls.")
         .def("step", &step, py::arg("n") = 1,
-             "step(n=1)\n--\n\n"
-             "Runs n whole simulation steps (advect h, u, v; height update; velocity\n"
-             "update; border copy), without holding the GIL and under the basin's own\n"
-             "lock. n < 0 raises ValueError.")
+             doc::STEP)
         .def("add_drop", &addDrop, py::arg("cx"), py::arg("cy"), py::arg("radius"), py::arg("increment"),
-             "add_drop(cx, cy, radius, increment)\n--\n\n"
-             "Raises the 2r x 2r patch of columns cx-r..cx+r-1 and rows cy-r..cy+r-1\n"
-             "of h by increment (r = radius, at least 1), capping each cell at 1.1 times\n"
-             "the rest height. The patch is clipped at the edges and skips walls.")
+             doc::ADD_DROP)
         .def(
             "random_drop",
             [](const PyBasin& s) {
                 std::lock_guard<std::mutex> lock(s.mutex());
                 s.basin().randomDrop();
             },
-            "random_drop()\n--\n\n"
-            "A drop at a random place of the basin, with a radius of up to 5 % of its\n"
-            "shorter side (at least 1) and an increment in [0.01, 0.07), from four draws\n"
-            "of the basin's own generator.")
+            doc::RANDOM_DROP)
         .def(
             "seed",
             [](const PyBasin& s, const py::object& value) {
@@ -475,45 +467,32 @@ PYBIND11_MODULE(_core, m)
                 s.basin().generator.seed(uint32_t(v));
             },
             py::arg("s"),
-            "seed(s)\n--\n\n"
-            "Seeds the basin's drop generator; s is 0 to 2**32-1. It draws what the\n"
-            "GNU C library's rand() draws after srand(s).")
+            doc::SEED)
         .def(
             "reset",
             [](const PyBasin& s) {
                 std::lock_guard<std::mutex> lock(s.mutex());
                 s.basin().reset();
             },
-            "reset()\n--\n\n"
-            "The return to rest: h = rest height (0 in walls), every other field 0.\n"
-            "The colour mode, the ranges and the walls stay; views stay valid.")
+            doc::RESET)
         .def_property(
             "color_mode", [](const PyBasin& s) { return s.basin().colorMode; }, &setColorMode,
             "The colour mode, 0 to 6: which derived field and range each step computes\n"
             "(0 plain, 1 h, 2 heightChange, 3 heightAccel, 4 speedSq, 5 flowDirection,\n"
             "6 energyProduct). A value outside 0 to 6 raises ValueError.")
         .def("ranges", &ranges,
-             "ranges()\n--\n\n"
-             "The 18 range variables (hMax, hMin, hScale, heightChangeMax, ...,\n"
-             "energyProductScale) as a dict, as the latest step left them.")
+             doc::RANGES)
         .def("dump", &dump,
-             "dump()\n--\n\n"
-             "The state as the replay tool's 'dump' writes it: h, u, v, heightChange,\n"
-             "heightAccel, speedSq, flowDirection, energyProduct (width x height\n"
-             "little-endian float32 each), then the 18 range variables.")
+             doc::DUMP)
         .def(
             "state_hash",
             [](const PyBasin& s) {
                 std::lock_guard<std::mutex> lock(s.mutex());
                 return s.basin().stateHash();
             },
-            "state_hash()\n--\n\n"
-            "64-bit FNV-1a of dump(), the value that the replay tool's 'hash' prints\n"
-            "in hexadecimal.")
+            doc::STATE_HASH)
         .def("copy", &copyOf,
-             "copy()\n--\n\n"
-             "An independent basin with the same configuration, fields, walls, mode,\n"
-             "ranges and generator state: its next steps give this one's bits.")
+             doc::COPY)
         .def("__copy__", &copyOf)
         .def("__deepcopy__", [](const PyBasin& s, const py::object&) { return copyOf(s); })
         .def("__repr__", &reprOf)
@@ -535,28 +514,25 @@ PYBIND11_MODULE(_core, m)
 
     m.def("_basin_from_state", &basinFromState, "Rebuilds a pickled Basin from its saved state.");
     m.def("step_all", &stepAll, py::arg("basins"), py::arg("n") = 1,
-          "step_all(basins, n=1)\n--\n\n"
-          "Steps every basin of the sequence n times, the basins side by side on a\n"
-          "pool of threads (one per core), without the GIL; returns when all are\n"
-          "done. Each basin ends as if stepped alone. A basin listed twice raises\n"
-          "ValueError.");
+          doc::STEP_ALL);
 
     m.def("_program_basin", [] { return programBasin(); },
           "The program's basin, which the module-level functions work on.");
 
     m.def("targets", &targetNames,
-          "targets()\n--\n\n"
-          "The vector targets this processor offers, as 'ripplemoor-replay --target\n"
-          "list' prints them: the kernels' instruction sets, the default first, and\n"
-          "'portable'. Every one gives the same bits.");
+          doc::TARGETS);
     m.def("use_target", [](const py::object& name) { useTargetChecked(name, "use_target"); }, py::arg("name"),
-          "use_target(name)\n--\n\n"
-          "Selects the target of every kernel, process-wide; an unknown or\n"
-          "unavailable one raises ValueError.");
-    m.def("target", [] { return simd::chosenTargetName(); }, "target()\n--\n\nThe name of the target in use.");
-    // The earlier names of the same choice.
-    m.def("solvers", &targetNames, "solvers()\n--\n\nThe same as targets().");
-    m.def("use_solver", [](const py::object& name) { useTargetChecked(name, "use_solver"); }, py::arg("name"),
-          "use_solver(name)\n--\n\nThe same as use_target(name).");
-    m.def("solver", [] { return simd::chosenTargetName(); }, "solver()\n--\n\nThe same as target().");
+          doc::USE_TARGET);
+    m.def("target", [] { return simd::chosenTargetName(); }, doc::TARGET);
+    // Deprecated names of the same choice, kept so that older scripts run; each
+    // call says which name to use.
+    m.def("solvers", [] { deprecated("solvers()", "targets()"); return targetNames(); }, doc::SOLVERS);
+    m.def(
+        "use_solver",
+        [](const py::object& name) {
+            deprecated("use_solver()", "use_target()");
+            useTargetChecked(name, "use_solver");
+        },
+        py::arg("name"), doc::USE_SOLVER);
+    m.def("solver", [] { deprecated("solver()", "target()"); return simd::chosenTargetName(); }, doc::SOLVER);
 }

@@ -186,7 +186,7 @@ void printHelp()
         "      --target=NAME    run the solver on the instruction set NAME, or on the\n"
         "                       portable loops (portable); every choice gives the same bits\n"
         "      --target=list    print the names this processor offers, the default first\n"
-        "      --solver=NAME    the same as --target\n"
+        "      --solver=NAME    deprecated: the same as --target\n"
         "      --threads=N      step on N threads (0: every core where the basin is large\n"
         "                       enough to gain); every count gives the same bits\n"
         "      --scene=SCENE    start from the basin, walls and colour mode of a scene\n"
@@ -264,8 +264,10 @@ const char* readCommandLine(int argc, char** argv, BasinConfig& config, std::str
         } else if (options && arg == "--version") {
             printVersion(PROGRAM);
             std::exit(finishOutput(PROGRAM));
-        } else if (options && ((value = optionValue(arg, "target", argc, argv, k)) != nullptr ||
-                               (value = optionValue(arg, "solver", argc, argv, k)) != nullptr)) {
+        } else if (options && (value = optionValue(arg, "target", argc, argv, k)) != nullptr) {
+            chooseTarget(value);
+        } else if (options && (value = optionValue(arg, "solver", argc, argv, k)) != nullptr) {
+            std::fprintf(stderr, "%s: --solver is deprecated; use --target\n", PROGRAM);
             chooseTarget(value);
         } else if (options && (value = optionValue(arg, "threads", argc, argv, k)) != nullptr) {
             config.threads = threadCount(value);
