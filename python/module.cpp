@@ -1,7 +1,8 @@
 // ripplemoor._core: the real solver library as a Python extension. A Basin is a
 // basin of the library (sim/basin.h) with a lock of its own; its fields are handed
 // out as NumPy arrays over its own memory. The module-level functions work on the
-// program's basin (app/state.h), as they always have.
+// program's basin (app/state.h), so that a script can drive the very basin the
+// program draws.
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -319,7 +320,7 @@ std::string reprOf(const PyBasin& self)
            (c.threads == 0 ? std::string("None") : std::to_string(c.threads)) + ")";
 }
 
-// The program's basin, for the module-level functions of the first module.
+// The program's basin, which the package's module-level functions work on.
 const PyBasin& programBasin()
 {
     static const PyBasin program(std::make_shared<Box>(basin));

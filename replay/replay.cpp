@@ -44,8 +44,8 @@ namespace {
 
 [[noreturn]] void fail(long line, const std::string& what) { scriptError(line, what); }
 
-// The basin the script runs on: the seed's until a first 'basin' command makes
-// another. Commands that change the basin's make-up (basin, wall, clear) must
+// The basin the script runs on: the default 160 x 160 basin until a first
+// 'basin' command makes another. Commands that change the basin's make-up (basin, wall, clear) must
 // come before the first step.
 struct Session {
     BasinConfig config;

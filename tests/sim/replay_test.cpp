@@ -398,11 +398,11 @@ TEST(ReplaySolver, UnknownOrUnavailableNamesStopWithStatusTwo)
         const std::string expected = "ripplemoor-replay: unknown or unavailable target '" + name +
                                      "'; this processor offers: " + simd::targetList(" ") + "\n";
         EXPECT_EQ(run.err, expected);
-        // The earlier spelling of the option, in both forms, says the same.
-        for (const std::string& option : {" --target '" + name + "'", " '--target=" + name + "'"}) {
+        // The deprecated spelling, in both forms, says the same after its note.
+        for (const std::string& option : {" --solver '" + name + "'", " '--solver=" + name + "'"}) {
             const ReplayRun old = replay("hash\n", false, option);
             EXPECT_EQ(old.status, 2) << name;
-            EXPECT_EQ(old.err, run.err) << name;
+            EXPECT_EQ(old.err, "ripplemoor-replay: --solver is deprecated; use --target\n" + run.err) << name;
         }
     }
 }
