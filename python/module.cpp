@@ -147,23 +147,35 @@ py::array wallsView(const py::object& self)
 
 // ---- operations -------------------------------------------------------------------
 
-void step(const PyBasin& self, const py::object& countArg)
+// Runs stepChunk(steps) without the GIL over count steps in chunks, so that
+// Ctrl-C is seen during a long run: between chunks, the basins between whole steps.
+template <typename StepChunk>
+void inChunks(long long count, const StepChunk& stepChunk)
 {
-    const long long count = integerArgument(countArg, "step", "n", 0, LLONG_MAX);
-    // In chunks, so that Ctrl-C is seen during a long run.
     constexpr long long CHUNK = 1024;
     for (long long done = 0; done < count;) {
         const long long chunk = std::min(CHUNK, count - done);
         {
             py::gil_scoped_release release;
-            std::lock_guard<std::mutex> lock(self.mutex());
-            for (long long k = 0; k < chunk; ++k)
-                self.basin().step();
+            stepChunk(chunk);
         }
         done += chunk;
         if (done < count && PyErr_CheckSignals() != 0)
             throw py::error_already_set();
     }
+}
+
+void stepFor(Basin& basin, std::mutex& mutex, long long steps)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    for (long long k = 0; k < steps; ++k)
+        basin.step();
+}
+
+void step(const PyBasin& self, const py::object& countArg)
+{
+    const long long count = integerArgument(countArg, "step", "n", 0, LLONG_MAX);
+    inChunks(count, [&](long long chunk) { stepFor(self.basin(), self.mutex(), chunk); });
 }
 
 void stepAll(const py::object& basinsArg, const py::object& countArg)
@@ -183,24 +195,13 @@ void stepAll(const py::object& basinsArg, const py::object& countArg)
                 throw py::value_error("step_all(): a basin appears twice in basins");
         basins.push_back(b);
     }
-    constexpr long long CHUNK = 1024;
     const int n = int(basins.size());
-    for (long long done = 0; done < count;) {
-        const long long chunk = std::min(CHUNK, count - done);
-        {
-            py::gil_scoped_release release;
-            // One basin per OpenMP thread at a time; each takes its own lock.
+    inChunks(count, [&](long long chunk) {
+        // One basin per OpenMP thread at a time; each takes its own lock.
 #pragma omp parallel for schedule(dynamic, 1) num_threads(std::max(1, std::min(n, availableThreads())))
-            for (int k = 0; k < n; ++k) {
-                std::lock_guard<std::mutex> lock(basins[size_t(k)]->mutex());
-                for (long long s = 0; s < chunk; ++s)
-                    basins[size_t(k)]->basin().step();
-            }
-        }
-        done += chunk;
-        if (done < count && PyErr_CheckSignals() != 0)
-            throw py::error_already_set();
-    }
+        for (int k = 0; k < n; ++k)
+            stepFor(basins[size_t(k)]->basin(), basins[size_t(k)]->mutex(), chunk);
+    });
 }
 
 void addDrop(const PyBasin& self, const py::object& cxArg, const py::object& cyArg, const py::object& radiusArg,
