@@ -27,7 +27,13 @@ const std::vector<Target>& targets()
         for (int64_t target : hwy::SupportedAndGeneratedTargets())
             list.push_back({hwy::TargetName(target), target});
 #endif
+#ifdef RIPPLEMOOR_SINGLE_TARGET
+        // In WebAssembly the plain loops beat EMU128's emulated lanes (measured,
+        // docs/web.md).
+        const bool scalarBest = true;
+#else
         const bool scalarBest = list.empty() || list.front().bits == HWY_SCALAR;
+#endif
         list.insert(scalarBest ? list.begin() : list.end(), {PORTABLE, 0});
         return list;
     }();
