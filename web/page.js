@@ -529,6 +529,16 @@
       c.focus();
     }
 
+    // Later moves reach the canvas even outside it; a pointer the browser does
+    // not know (a synthetic one) cannot be captured and needs not be.
+    capture(e) {
+      try {
+        this.page.canvas.setPointerCapture(e.pointerId);
+      } catch (error) {
+        // nothing to capture
+      }
+    }
+
     position(e) {
       const r = this.page.canvas.getBoundingClientRect();
       return [Math.round(e.clientX - r.left), Math.round(e.clientY - r.top)];
@@ -552,7 +562,7 @@
       const [x, y] = this.position(e);
       if (e.pointerType === "touch") {
         e.preventDefault();
-        this.page.canvas.setPointerCapture(e.pointerId);
+        this.capture(e);
         this.touches.set(e.pointerId, [x, y]);
         if (this.touches.size === 1) {
           this.tap = { x, y, time: e.timeStamp, moved: false };
@@ -567,7 +577,7 @@
         }
         return;
       }
-      this.page.canvas.setPointerCapture(e.pointerId);
+      this.capture(e);
       if (e.button > 2) return;
       this.M._rm_button(e.button, DOWN, x, y, this.modifiers(e));
     }
