@@ -1,7 +1,6 @@
 // ripplemoor._core: the real solver library as a Python extension. A Basin is a
 // basin of the library (sim/basin.h) with a lock of its own; its fields are handed
-// out as NumPy arrays over its own memory. The module-level functions work on the
-// program's basin (app/state.h), as they always have.
+// out as NumPy arrays over its own memory.
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -16,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
 #include "python/arguments.h"
 #include "sim/basin.h"
 #include "sim/threads.h"
@@ -35,7 +33,6 @@ namespace {
 // bypass it. Views hold a reference, so the memory outlives the Python object.
 struct Box {
     explicit Box(const BasinConfig& config) : owned(std::make_unique<Basin>(config)), basin(owned.get()) {}
-    explicit Box(Basin& shared) : basin(&shared) {}
     std::unique_ptr<Basin> owned;
     Basin* basin;
     std::mutex mutex;
@@ -346,13 +343,6 @@ std::string reprOf(const PyBasin& self)
            (c.threads == 0 ? std::string("None") : std::to_string(c.threads)) + ")";
 }
 
-// The program's basin, for the module-level functions of the first module.
-const PyBasin& programBasin()
-{
-    static const PyBasin program(std::make_shared<Box>(basin));
-    return program;
-}
-
 } // namespace
 
 PYBIND11_MODULE(_core, m)
@@ -361,13 +351,12 @@ PYBIND11_MODULE(_core, m)
     py::options options;
     options.disable_function_signatures();
     m.doc() = "The compiled core of ripplemoor; use the ripplemoor package.";
-    startSimulation();
 
     const BasinConfig defaults;
-    m.attr("GRID_SIZE") = GRID_SIZE;
-    m.attr("TIMESTEP") = double(TIMESTEP);
-    m.attr("CELL_SIZE") = double(CELL_SIZE);
-    m.attr("GRAVITY") = GRAVITY;
+    m.attr("GRID_SIZE") = defaults.width;
+    m.attr("TIMESTEP") = double(defaults.timestep);
+    m.attr("CELL_SIZE") = double(defaults.cellSize);
+    m.attr("GRAVITY") = defaults.gravity;
     m.attr("FIELD_NAMES") = [] {
         py::tuple names(FIELD_COUNT);
         for (int k = 0; k < FIELD_COUNT; ++k)
@@ -541,9 +530,6 @@ PYBIND11_MODULE(_core, m)
           "pool of threads (one per core), without the GIL; returns when all are\n"
           "done. Each basin ends as if stepped alone. A basin listed twice raises\n"
           "ValueError.");
-
-    m.def("_program_basin", [] { return programBasin(); },
-          "The program's basin, which the module-level functions work on.");
 
     m.def("targets", &targetNames,
           "targets()\n--\n\n"

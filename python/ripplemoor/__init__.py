@@ -17,8 +17,8 @@ them in several threads at once, copy and pickle them.
     basin.step(200)
 
 The module-level functions (field, step, add_drop, random_drop, seed, reset,
-color_mode, ranges, dump, state_hash) work on the program's own 160 x 160
-basin, one per process, as they always have.
+color_mode, ranges, dump, state_hash) work on a default 160 x 160 Basin() of
+the module's own, one per process.
 
 The vector target (targets(), use_target()) is chosen process-wide; every
 target gives the same bits.
@@ -41,8 +41,8 @@ def _basin_from_state(state):
     return _core._basin_from_state(state)
 
 
-# The program's basin, which the module-level functions below work on.
-_program = _core._program_basin()
+# The module's own default basin, which the module-level functions below work on.
+_program = Basin()
 
 
 def field(name):

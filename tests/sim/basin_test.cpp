@@ -17,7 +17,7 @@
 
 #include <unistd.h>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "sim/basin.h"
 #include "sim/walls.h"
 #include "simd/targets.h"
