@@ -359,14 +359,24 @@
       for (let y = 1; y <= strips; ++y) {
         const v = 2 * cells + 2 * (y - 1);
         const prev = (y - 1) * w + (w - 1);
-        const n = y === 1 ? [0, 0, -1] : [lx[prev], ly[prev], lz[prev]];
-        for (const [k, cell] of [[0, (y + 1) * w], [1, y * w]]) {
-          H[v + k] = height[cell];
-          C.set([red[cell], green[cell], blue[cell]], 3 * (v + k));
-          N.set(n, 3 * (v + k));
+        for (let k = 0; k < 2; ++k) {
+          const cell = (y + 1 - k) * w, i = 3 * (v + k);
+          if (s.geometryChanged) {
+            H[v + k] = height[cell];
+            N[i] = y === 1 ? 0 : lx[prev];
+            N[i + 1] = y === 1 ? 0 : ly[prev];
+            N[i + 2] = y === 1 ? -1 : lz[prev];
+          }
+          if (s.coloursChanged) {
+            C[i] = red[cell]; C[i + 1] = green[cell]; C[i + 2] = blue[cell];
+          }
         }
       }
-      for (const [name, data] of [["height", H], ["colour", C], ["normal", N]]) {
+      // Only what was rebuilt goes to the GL: nothing while paused.
+      const changed = [["height", H, s.geometryChanged], ["normal", N, s.geometryChanged],
+                       ["colour", C, s.coloursChanged]];
+      for (const [name, data, rebuilt] of changed) {
+        if (!rebuilt) continue;
         gl.bindBuffer(gl.ARRAY_BUFFER, this.buffers[name]);
         gl.bufferSubData(gl.ARRAY_BUFFER, 0, data);
       }
