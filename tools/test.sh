@@ -51,10 +51,11 @@ UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
 
 # emscripten's build of the solver, the replay tool for Node and the page (about
 # a minute on 2 cores); the replay tool against the pinned hashes and the native
-# tool, and the page in headless Chromium on SwiftShader (about two minutes).
+# tool, the page in headless Chromium on SwiftShader, and its picture against
+# the plain build's program under Xvfb (about three minutes).
 stage "web: WebAssembly build, its replays and the page in headless Chromium"
 bash "$root/tools/web.sh" --no-serve
-RIPPLEMOOR_NATIVE_REPLAY="$root/build-test/ripplemoor-replay" \
+RIPPLEMOOR_NATIVE_REPLAY="$root/build-test/ripplemoor-replay" RIPPLEMOOR_NATIVE_BUILD="$root/build-test" \
     /usr/bin/python3 -m pytest -q -p no:cacheprovider "$root/tests/web"
 
 stage "fuzzing the TGA and replay script readers for ${fuzz_seconds}s"
