@@ -750,7 +750,8 @@
       const d = M.HEAPF64.subarray(p, p + 8);
       return { colorMode: d[0], paused: d[1] !== 0, theta: d[2], phi: d[3], radius: d[4],
                revision: d[5], water: d[6], walls: d[7], flat: this.renderer.flatShading,
-               width: M._rm_basin_width(), height: M._rm_basin_height() };
+               width: M._rm_basin_width(), height: M._rm_basin_height(),
+               solver: M.UTF8ToString(M._rm_solver()) };
     }
   }
 

@@ -183,12 +183,17 @@ def test_basin_size_and_seed_from_the_address(driver, site_url):
     open_page(driver, site_url + "?basin=320x200&seed=7&paused=1")
     s = state(driver)
     assert (s["width"], s["height"]) == (320, 200)
+    assert s["solver"] == "portable"
     # The same seed gives the same random drops.
     driver.find_element("id", "drop").click()
     first = state(driver)["water"]
     open_page(driver, site_url + "?basin=320x200&seed=7&paused=1")
     driver.find_element("id", "drop").click()
     assert state(driver)["water"] == first
+    # From 512 x 512 cells the page steps on Highway's EMU128 lanes, the faster there.
+    open_page(driver, site_url + "?basin=512x512&paused=1")
+    s = state(driver)
+    assert (s["width"], s["height"], s["solver"]) == (512, 512, "EMU128")
 
 
 @pytest.mark.parametrize("query, words", [
