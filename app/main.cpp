@@ -6,6 +6,7 @@
 
 #include <GL/glut.h>
 
+#include "app/experiment.h"
 #include "app/fixed_gl_state.h"
 #include "app/idle.h"
 #include "app/program.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv)
     Program& program = activeProgram();
     const uint32_t seed = options.seeded ? options.seed : uint32_t(std::time(nullptr));
     startProgram(program, options.config, seed);
+    if (options.hasScene)
+        loadScene(program, options.scene, options.config.threads);
     View& view = program.view;
 
     // GLUT sees only its own options.
@@ -50,6 +53,7 @@ int main(int argc, char** argv)
     glutReshapeFunc(reshape);
     glutIdleFunc(idle);
     glutKeyboardFunc(keyboard);
+    glutSpecialFunc(special);
     glutMouseFunc(mouse);
     glutMotionFunc(motion);
     glutPassiveMotionFunc(passiveMotion);

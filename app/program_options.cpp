@@ -29,8 +29,10 @@ bool isOneOf(const char* arg, const char* const* names, size_t count)
 void printHelp()
 {
     std::printf(
-        "Usage: %s [OPTION]...\n"
+        "Usage: %s [OPTION]... [SCENE]\n"
         "Simulate a basin of water in real time and draw it in a window.\n"
+        "SCENE is a scene file or the name of a preset (see --list-scenes): the\n"
+        "basin's size, constants, walls, colour mode and camera come from it.\n"
         "\n"
         "      --basin=WxH      a basin of W x H cells (3 or more each; default 160x160)\n"
         "      --threads=N      step on N threads (0, the default: every core where the\n"
@@ -40,6 +42,7 @@ void printHelp()
         "                       by default they follow the clock\n"
         "      --sky=FILE       read the sky picture from FILE (default: skybox.tga in\n"
         "                       the current folder)\n"
+        "      --list-scenes    list the preset scenes' names and exit\n"
         "\n"
         "X and GLUT options:\n"
         "  -display DISPLAY     open the window on the X display DISPLAY\n"
@@ -54,12 +57,14 @@ void printHelp()
         "      --version        output version information and exit\n"
         "\n"
         "Keys: h help and status, d drop, p pause, r water to rest (walls stay),\n"
-        "w clear walls, 0-6 colour modes, b/c grey/colour, f/s flat/smooth, Esc quit.\n"
+        "w clear walls, 0-6 colour modes, b/c grey/colour, f/s flat/smooth, F1-F5 the\n"
+        "presets one-slit, two-slits, harbour, corner-reflector and channel, Ctrl+S\n"
+        "save the experiment as ripplemoor-YYYYMMDD-HHMMSS.toml and .png here, Esc quit.\n"
         "Mouse: left drag orbit, right drag zoom, middle button drop under the pointer,\n"
         "Shift+left drag paint walls, Ctrl+left drag rub walls out.\n"
         "\n"
         "Exit status: 0 after Esc, 1 if no display can be opened, 2 for a bad command\n"
-        "line, 255 if the sky picture is unreadable when the window opens.\n"
+        "line or scene, 255 if the sky picture is unreadable when the window opens.\n"
         "\n"
         "Full documentation: man ripplemoor\n",
         PROGRAM);
@@ -169,6 +174,20 @@ void readGeometry(const std::string& text, ProgramOptions& options)
         badCommandLine(PROGRAM, "invalid geometry '" + text + "' (WxH+X+Y, e.g. 1024x768)");
 }
 
+void readSceneOperand(const std::string& name, ProgramOptions& options)
+{
+    try {
+        options.scene = readScene(name);
+    } catch (const std::exception& error) {
+        // A SceneError reads "FILE:LINE: reason"; a refused basin names no line.
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s%s\n", PROGRAM, dynamic_cast<const SceneError*>(&error) ? "" : (name + ": ").c_str(),
+                     error.what());
+        std::exit(2);
+    }
+    options.hasScene = true;
+}
+
 // The value of "--name=VALUE" or "--name VALUE", or null where arg is not that option.
 const char* optionValue(const char* arg, const char* name, int argc, char** argv, int& k)
 {
@@ -194,12 +213,16 @@ ProgramOptions readCommandLine(int argc, char** argv)
     const char* refused = nullptr;
     bool refusedOption = false;
     bool optionsEnd = false;
+    bool sized = false;
+    const char* scene = nullptr;
     for (int k = 1; k < argc; ++k) {
         const char* arg = argv[k];
         const char* value = nullptr;
         if (optionsEnd || arg[0] != '-' || arg[1] == '\0') {
-            // The program takes no operands.
-            if (refused == nullptr)
+            // One scene; a scene is never read from standard input.
+            if (scene == nullptr && std::strcmp(arg, "-") != 0)
+                scene = arg;
+            else if (refused == nullptr)
                 refused = arg;
             continue;
         }
@@ -215,8 +238,14 @@ ProgramOptions readCommandLine(int argc, char** argv)
             printVersion(PROGRAM);
             std::exit(finishOutput(PROGRAM));
         }
+        if (std::strcmp(arg, "--list-scenes") == 0) {
+            for (const std::string& name : presetNames())
+                std::printf("%s\n", name.c_str());
+            std::exit(finishOutput(PROGRAM));
+        }
         if ((value = optionValue(arg, "--basin", argc, argv, k)) != nullptr) {
             readBasin(value, options.config);
+            sized = true;
         } else if ((value = optionValue(arg, "--threads", argc, argv, k)) != nullptr) {
             options.config.threads = readThreads(value);
         } else if ((value = optionValue(arg, "--seed", argc, argv, k)) != nullptr) {
@@ -243,6 +272,11 @@ ProgramOptions readCommandLine(int argc, char** argv)
     }
     if (refused != nullptr)
         refuse(refused, refusedOption);
+    if (scene != nullptr) {
+        if (sized)
+            badCommandLine(PROGRAM, "--basin cannot be given with a scene, which sets the size");
+        readSceneOperand(scene, options);
+    }
     return options;
 }
 

@@ -1,7 +1,24 @@
 #include "input/controls.h"
 
+#include <cstdio>
+#include <ctime>
+
 #include "app/drops.h"
+#include "app/experiment.h"
 #include "app/wall_pen.h"
+
+namespace {
+
+void save(const Program& program)
+{
+    try {
+        std::printf("%s\n", saveExperiment(program, ".", std::time(nullptr)).c_str());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "ripplemoor: %s\n", error.what());
+    }
+}
+
+} // namespace
 
 void pressKey(Program& program, unsigned char key)
 {
@@ -42,6 +59,9 @@ void pressKey(Program& program, unsigned char key)
     case 'w':
         clearWalls(basin);
         break;
+    case KEY_SAVE:
+        save(program);
+        break;
     default:
         // Every other key, upper case included, is ignored.
         break;
@@ -72,4 +92,18 @@ void dragPointer(Program& program, int x, int y)
         penAtPointer(program, x, y);
     else
         dragCamera(view.camera, view.zoomDrag, view.lastMouseX, view.lastMouseY, x, y);
+}
+
+bool pressFunctionKey(Program& program, int n)
+{
+    if (n < 1 || n > FUNCTION_PRESET_COUNT)
+        return false;
+    try {
+        const Scene scene = readScene(FUNCTION_PRESETS[n - 1]);
+        loadScene(program, scene, program.basin.config().threads);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "ripplemoor: %s\n", error.what());
+        return false;
+    }
+    return true;
 }

@@ -2,8 +2,9 @@
 
 #include <cstdlib>
 
-#include <GL/gl.h>
+#include <GL/glut.h>
 
+#include "app/reshape.h"
 #include "input/controls.h"
 
 namespace {
@@ -27,5 +28,15 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
     default:
         pressKey(activeProgram(), key);
         break;
+    }
+}
+
+void special(int key, int /*x*/, int /*y*/)
+{
+    static_assert(GLUT_KEY_F2 == GLUT_KEY_F1 + 1 && GLUT_KEY_F5 == GLUT_KEY_F1 + 4, "F1 to F5 in a row");
+    Program& program = activeProgram();
+    if (key >= GLUT_KEY_F1 && key <= GLUT_KEY_F5 && pressFunctionKey(program, key - GLUT_KEY_F1 + 1)) {
+        // Another basin may need another far plane.
+        resizeView(program, program.view.windowWidth, program.view.windowHeight);
     }
 }

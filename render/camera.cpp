@@ -57,10 +57,10 @@ void Camera::AddRadius(double d)
         radius = 1.0;
 }
 
-void frameBasin(Camera& camera, int width, int height)
+void frameBasin(Camera& camera, int width, int height, bool whole)
 {
     camera = Camera();
-    if (width == SEED_SIZE && height == SEED_SIZE)
+    if (width == SEED_SIZE && height == SEED_SIZE && !whole)
         return;
     // Cell (x, y) is drawn at (x, level, y): the basin spans 0..width-1 by 0..height-1.
     camera.target = Camera::Vec3{(width - 1) / 2.0, WATER_LEVEL, (height - 1) / 2.0};
@@ -74,7 +74,7 @@ void frameBasin(Camera& camera, int width, int height)
 double farPlane(int width, int height)
 {
     Camera framed;
-    frameBasin(framed, width, height);
+    frameBasin(framed, width, height, true);
     if (width == SEED_SIZE && height == SEED_SIZE)
         return SEED_FAR_PLANE;
     return std::max(SEED_FAR_PLANE, 2.0 * framed.radius + std::hypot(double(width), double(height)));

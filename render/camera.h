@@ -37,10 +37,10 @@ constexpr double NEAR_PLANE = 1.0;
 constexpr double SEED_FAR_PLANE = 550.0;
 
 // Points the camera at a basin of width x height cells. The seed's 160 x 160
-// keeps the seed's close view of its middle; every other size is seen whole,
-// from the seed's angles, centred and far enough back that its corners stay in
-// view in a 4:3 window or wider.
-void frameBasin(Camera& camera, int width, int height);
+// keeps the seed's close view of its middle unless whole is set; every other
+// size is seen whole, from the seed's angles, centred and far enough back that
+// its corners stay in view in a 4:3 window or wider.
+void frameBasin(Camera& camera, int width, int height, bool whole = false);
 
 // The far plane of a basin's projection: the seed's for the seed's basin; for
 // the others far enough for the framed view zoomed out to twice its distance.

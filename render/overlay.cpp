@@ -19,10 +19,11 @@ const char* const MODE_MEANINGS[MODE_COUNT] = {
 };
 
 const char* const KEYS[] = {
-    "Keys: h this help   p pause   r water to rest   w clear walls   d drop",
-    "      0-6 colour mode   b grey   c colour   f flat   s smooth   Esc quit",
-    "Mouse: left drag orbit   right drag zoom   middle drop",
-    "       Shift+left drag paint walls   Ctrl+left drag rub walls out",
+    "Keys: h this help  p pause  r water to rest  w clear walls",
+    "      d drop  0-6 colour mode  b grey  c colour  f flat  s smooth",
+    "      Esc quit",
+    "Mouse: left drag orbit  right drag zoom  middle drop",
+    "       Shift+left drag paint walls  Ctrl+left drag rub walls out",
 };
 
 constexpr int LINE_PIXELS = 15; // GLUT_BITMAP_9_BY_15

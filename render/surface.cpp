@@ -43,6 +43,22 @@ int meshStride(int width, int height)
 
 namespace {
 
+// The heights the mesh is drawn from: h, but where there are walls, whose cells
+// hold no water, those cells at the rest height, so that the water meets the
+// blocks level instead of falling into a pit under each.
+const float* drawnHeights(const Basin& basin, SurfaceCache& c)
+{
+    if (std::find_if(basin.walls.begin(), basin.walls.end(), [](uint8_t w) { return w != 0; }) == basin.walls.end())
+        return basin.h.data();
+    c.levelledHeights.assign(basin.h.begin(), basin.h.end());
+    const float rest = basin.config().restHeight;
+    for (size_t cell = 0; cell < basin.walls.size(); ++cell) {
+        if (basin.walls[cell] != 0)
+            c.levelledHeights[cell] = rest;
+    }
+    return c.levelledHeights.data();
+}
+
 // Point samples: vertex (i, j) of the mesh is cell (i * stride, j * stride).
 void sample(const float* field, const Basin& basin, const SurfaceCache& c, std::vector<float>& out)
 {
@@ -94,8 +110,11 @@ const VertexAttributes& surfaceAttributes(SurfaceCache& c, const Basin& basin, c
     if (sampled)
         grid = MeshGrid{c.sampledHeights.data(), c.width, c.height};
     if (!c.geometryBuilt || c.geometryRevision != basin.revision) {
+        const float* heights = drawnHeights(basin, c);
         if (sampled)
-            sample(basin.h.data(), basin, c, c.sampledHeights);
+            sample(heights, basin, c, c.sampledHeights);
+        else
+            grid.h = heights;
         buildSurfaceGeometry(grid, c.attributes);
         c.geometryRevision = basin.revision;
         c.geometryBuilt = true;

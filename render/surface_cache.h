@@ -26,6 +26,7 @@ struct SurfaceCache {
     int stride = 1;
     int width = 0, height = 0;
     std::vector<float> sampledHeights, sampledQuantity; // empty at stride 1
+    std::vector<float> levelledHeights; // h with walls at the rest height, where there are walls
     const void* basin = nullptr; // the basin it was built for
     int basinWidth = 0, basinHeight = 0;
     bool geometryBuilt = false, colorsBuilt = false;

@@ -15,11 +15,10 @@ void face(float nx, float ny, float nz, const float (&corners)[4][3])
 }
 
 // The block over cells x0..x1 of row y: cell (x, y) is drawn around (x, ., y).
-void block(int x0, int x1, int y, float top)
+void block(int x0, int x1, int y, float top, float b)
 {
     const float l = float(x0) - 0.5f, r = float(x1) + 0.5f;
     const float n = float(y) - 0.5f, f = float(y) + 0.5f;
-    const float b = 0.0f;
     face(0, 1, 0, {{l, top, n}, {r, top, n}, {r, top, f}, {l, top, f}});
     face(0, 0, -1, {{l, b, n}, {r, b, n}, {r, top, n}, {l, top, n}});
     face(0, 0, 1, {{l, b, f}, {l, top, f}, {r, top, f}, {r, b, f}});
@@ -38,6 +37,8 @@ void compile(const Basin& basin, WallBlocks& blocks)
     if (blocks.list == 0)
         blocks.list = glGenLists(1);
     const float top = float(wallTop(basin));
+    // A slab: deep enough below the surface for the lowest trough a drop makes.
+    const float bottom = float(100.0 * double(basin.config().restHeight) * 0.75);
     glNewList(blocks.list, GL_COMPILE);
     glBegin(GL_QUADS);
     for (int y = 0; y < basin.height(); ++y) {
@@ -50,7 +51,7 @@ void compile(const Basin& basin, WallBlocks& blocks)
             int end = x;
             while (end + 1 < basin.width() && row[end + 1] != 0)
                 ++end;
-            block(x, end, y, top);
+            block(x, end, y, top, bottom);
             x = end + 1;
         }
     }
@@ -60,7 +61,7 @@ void compile(const Basin& basin, WallBlocks& blocks)
 
 } // namespace
 
-double wallTop(const Basin& basin) { return 100.0 * double(basin.config().restHeight) * 1.15; }
+double wallTop(const Basin& basin) { return 100.0 * double(basin.config().restHeight) * 1.08; }
 
 void wallColor(const double offsets[2], float rgb[3])
 {

@@ -1,8 +1,9 @@
 #pragma once
 
 // Walls drawn as solid: each run of wall cells along a row is a lit block in a
-// stone colour, standing from the basin's floor to a little above the highest
-// crest a drop makes, so it reads as solid in every colour mode and in grey.
+// stone colour, a slab from below the troughs to a little above the water at
+// rest (a drop's highest crest may wash over it), so it reads as solid in every
+// colour mode and in grey.
 
 #include <cstdint>
 #include <vector>
@@ -16,7 +17,7 @@ struct WallBlocks {
     bool any = false;
 };
 
-// The block top, in drawn units: 100 x rest height, plus 15 %.
+// The block top, in drawn units: 100 x rest height, plus 8 %.
 double wallTop(const Basin& basin);
 
 // Stone in colour; a light grey when the offsets are equal (grey tones), so the

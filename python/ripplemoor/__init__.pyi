@@ -1,5 +1,6 @@
 """Ripplemoor's water solver for Python: basins of any size, and the program's own."""
 
+import os
 from collections.abc import Sequence
 from typing import Any, Final, SupportsFloat, SupportsIndex
 
@@ -72,6 +73,17 @@ class Basin:
     def __copy__(self) -> Basin: ...
     def __deepcopy__(self, memo: Any) -> Basin: ...
     def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
+    @staticmethod
+    def from_scene(path: str | os.PathLike[str], *, threads: SupportsIndex | None = None) -> Basin:
+        """A basin at rest as the scene file (or preset) says; SceneError if it is bad."""
+    def to_scene(self, path: str | os.PathLike[str]) -> None:
+        """Writes the basin's make-up as a scene file, its walls as a PNG mask beside it."""
+
+class SceneError(ValueError):
+    """A scene that cannot be read or written; its text is 'FILE:LINE: reason'."""
+
+def scene_presets() -> list[str]:
+    """The names of the preset scenes."""
 
 def step_all(basins: Sequence[Basin], n: SupportsIndex = 1) -> None:
     """Steps every basin n times, side by side on a pool of threads."""
