@@ -563,6 +563,13 @@
 
     keyDown(e) {
       if (e.target instanceof HTMLSelectElement || e.altKey || e.metaKey) return;
+      const f = /^F([1-5])$/.exec(e.key);
+      if (f) {
+        // The desktop's presets on F1 to F5.
+        e.preventDefault();
+        this.page.functionKey(Number(f[1]));
+        return;
+      }
       if (e.key.length !== 1) return;
       this.page.key(e.key);
     }
@@ -679,6 +686,11 @@
       if (character === "f") this.renderer.flatShading = true;
       else if (character === "s") this.renderer.flatShading = false;
       else this.module._rm_key(character.charCodeAt(0));
+      this.refreshToolbar();
+    }
+
+    functionKey(n) {
+      this.module._rm_function_key(n);
       this.refreshToolbar();
     }
 

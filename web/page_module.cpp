@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "app/experiment.h"
 #include "app/program.h"
 #include "input/controls.h"
 #include "render/camera.h"
 #include "render/overlay.h"
 #include "render/surface.h"
 #include "render/wall_blocks.h"
+#include "scene/scene.h"
 #include "sim/basin.h"
 #include "simd/targets.h"
 #include "sky/sky_picture.h"
@@ -101,12 +103,39 @@ EMSCRIPTEN_KEEPALIVE int rm_start(int width, int height, uint32_t seed)
     return startWith(config, seed);
 }
 
-// The scenes this build offers, one name a line; none yet.
-EMSCRIPTEN_KEEPALIVE const char* rm_scene_names() { return ""; }
-
-EMSCRIPTEN_KEEPALIVE int rm_start_scene(const char* name, uint32_t)
+// The preset scenes, one name a line.
+EMSCRIPTEN_KEEPALIVE const char* rm_scene_names()
 {
-    lastError() = std::string("no scene named ") + name;
+    static std::string names;
+    names.clear();
+    for (const std::string& name : presetNames())
+        names += (names.empty() ? "" : "\n") + name;
+    return names.c_str();
+}
+
+// The preset scene of that name, its drops seeded with seed. 0, or 1 with
+// rm_error() saying why.
+EMSCRIPTEN_KEEPALIVE int rm_start_scene(const char* name, uint32_t seed)
+{
+    try {
+        const Scene scene = readScene(name);
+        if (startWith(BasinConfig{}, seed) != 0)
+            return 1;
+        simd::useTarget(solverFor(scene.config));
+        loadScene(program(), scene, 1);
+        return 0;
+    } catch (const std::exception& e) {
+        lastError() = e.what();
+        return 1;
+    }
+}
+
+// F1 to F5: the presets the desktop puts on them. 1 where one was loaded.
+EMSCRIPTEN_KEEPALIVE int rm_function_key(int n)
+{
+    if (!pressFunctionKey(program(), n))
+        return 0;
+    simd::useTarget(solverFor(program().basin.config()));
     return 1;
 }
 

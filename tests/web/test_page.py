@@ -11,6 +11,7 @@ import pytest
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.keys import Keys
 
 from browser import browser, chromium_options, console_errors, frames, served, state, wait_for_page
 
@@ -194,6 +195,20 @@ def test_basin_size_and_seed_from_the_address(driver, site_url):
     open_page(driver, site_url + "?basin=512x512&paused=1")
     s = state(driver)
     assert (s["width"], s["height"], s["solver"]) == (512, 512, "EMU128")
+
+
+def test_scene_from_the_address_and_presets_on_f_keys(driver, site_url):
+    open_page(driver, site_url + "?scene=two-slits&seed=7")
+    s = state(driver)
+    # The preset's wall across the basin with its two slits, and its mode.
+    assert (s["width"], s["height"], s["colorMode"]) == (160, 160, 1)
+    assert 250 < s["walls"] < 320
+    assert driver.find_element("id", "scene").get_attribute("value") == "two-slits"
+    ActionChains(driver).move_to_element(canvas(driver)).click().send_keys(Keys.F3).perform()
+    frames(driver, 2)
+    harbour = state(driver)
+    assert harbour["walls"] != s["walls"] and harbour["walls"] > 0
+    assert console_errors(driver) == []
 
 
 @pytest.mark.parametrize("query, words", [

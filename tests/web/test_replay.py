@@ -69,3 +69,30 @@ def test_flow_direction_matches_native_over_long_runs(tmp_path, width, height, s
     lines = wasm.stdout.splitlines()
     assert len(lines) == steps // 500
     assert lines == here.stdout.splitlines()
+
+
+@pytest.mark.parametrize("preset", ["two-slits", "harbour"])
+def test_preset_scenes_give_the_native_bits(tmp_path, preset):
+    native = native_replay()
+    if native is None:
+        pytest.skip("no native ripplemoor-replay to compare with")
+    path = tmp_path / "drops.replay"
+    path.write_text("drop 30 80 5 0.3\nstep 200\nhash\nmode 5\nstep 200\nhash\n")
+    wasm = subprocess.run([NODE, str(REPLAY), "--scene", preset, str(path)], capture_output=True,
+                          text=True, check=True)
+    here = subprocess.run([str(native), "--scene", preset, str(path)], capture_output=True, text=True,
+                          check=True)
+    assert len(wasm.stdout.splitlines()) == 2
+    assert wasm.stdout == here.stdout
+
+
+def test_scene_with_a_mask_is_refused_with_a_reason(tmp_path):
+    scene = tmp_path / "masked.toml"
+    scene.write_text('[basin]\nwidth = 20\nheight = 20\n\n[walls]\nmask = "walls.png"\n')
+    (tmp_path / "walls.png").write_bytes(b"\x89PNG\r\n\x1a\n")
+    script = tmp_path / "s.replay"
+    script.write_text("step 1\nhash\n")
+    run = subprocess.run([NODE, str(REPLAY), "--scene", str(scene), str(script)], capture_output=True,
+                         text=True)
+    assert run.returncode == 2
+    assert "masked.toml" in run.stderr and "PNG masks" in run.stderr
