@@ -8,20 +8,26 @@ u on the face between cells (x-1, y) and (x, y), v on the face between
 basin's own memory; step(n) advances it. Basins are independent values: step
 them in several threads at once, copy and pickle them.
 
-    import ripplemoor as rm
-    basin = rm.Basin(200, 120)
-    basin.walls[:, 60] = True           # a wall across the basin ...
-    basin.walls[50:70, 60] = False      # ... with a gap
-    basin.reset()
-    basin.add_drop(30, 60, 4, 0.05)
-    basin.step(200)
+The vector target (targets(), use_target()) is chosen process-wide; every
+target gives the same bits.
 
 The module-level functions (field, step, add_drop, random_drop, seed, reset,
 color_mode, ranges, dump, state_hash) work on a default 160 x 160 Basin() of
 the module's own, one per process.
 
-The vector target (targets(), use_target()) is chosen process-wide; every
-target gives the same bits.
+Examples
+--------
+A wall with a gap across a basin, and a drop on one side:
+
+>>> import ripplemoor as rm
+>>> basin = rm.Basin(200, 120)
+>>> basin.walls[:, 60] = True           # a wall across the basin ...
+>>> basin.walls[50:70, 60] = False      # ... with a gap
+>>> basin.reset()
+>>> basin.add_drop(30, 60, 4, 0.05)
+>>> basin.step(200)
+>>> bool(abs(basin.h[:, 61:] - 1).max() > 0)   # the waves got through the gap
+True
 """
 
 import sys as _sys
