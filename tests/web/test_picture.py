@@ -17,7 +17,7 @@ from selenium.webdriver.common.keys import Keys
 from browser import browser, frames, served, state, wait_for_page
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(ROOT / "tools"))
+sys.path.insert(0, str(ROOT / "tests" / "support"))
 SITE = pathlib.Path(os.environ.get("RIPPLEMOOR_WEB_SITE", ROOT / "build-web" / "site"))
 WIDTH, HEIGHT = 640, 480
 FPS_BOX = (0, 440, 200, 480)  # left, top, right, bottom: the frame-rate text

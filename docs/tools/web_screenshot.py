@@ -2,7 +2,7 @@
 """Makes the README's picture of the page: the page in headless Chromium, the
 eye lowered towards the horizon, drops spreading under the pointer.
 
-    /usr/bin/python3 tools/web_screenshot.py [--site build-web/site] [--out docs/web.png]
+    /usr/bin/python3 docs/tools/web_screenshot.py [--site build-web/site] [--out docs/web.png]
 """
 import argparse
 import io
@@ -10,7 +10,7 @@ import pathlib
 import sys
 import time
 
-ROOT = pathlib.Path(__file__).resolve().parents[1]
+ROOT = pathlib.Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests" / "web"))
 from browser import browser, frames, served, wait_for_page  # noqa: E402
 
