@@ -353,9 +353,11 @@
         }
         C.copyWithin(3 * cells, 0, 3 * cells);
       }
-      // The opening pairs: cells (0, y + 1) and (0, y); the first strip takes the
-      // normal the sphere left current (the desktop's), the others the last
-      // lower normal of the strip before.
+      // The opening pairs: cells (0, y + 1) and (0, y); every strip but the first
+      // takes the last lower normal of the strip before, as GL's current normal
+      // carries it over. The first takes whatever the marker sphere left
+      // current on the desktop; straight down stands for it (a sliver at the
+      // basin's edge).
       for (let y = 1; y <= strips; ++y) {
         const v = 2 * cells + 2 * (y - 1);
         const prev = (y - 1) * w + (w - 1);

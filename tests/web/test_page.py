@@ -68,6 +68,21 @@ def test_page_loads_runs_and_logs_no_error(driver, site_url):
     assert console_errors(driver) == []
 
 
+def test_canvas_follows_the_window(driver, site_url):
+    open_page(driver, site_url + "?seed=7")
+    size = lambda: driver.execute_script(  # noqa: E731
+        "const c = document.getElementById('water'); return [c.width, c.height, innerWidth, innerHeight];")
+    w, h, iw, ih = size()
+    assert (w, h) == (iw, ih) == (640, 480)
+    try:
+        driver.set_window_size(900, 700)
+        frames(driver, 3)
+        w, h, iw, ih = size()
+        assert (w, h) == (iw, ih) and (w, h) != (640, 480)
+    finally:
+        driver.set_window_size(640, 480)
+
+
 def test_keys_change_mode_tones_pause_and_shading(driver, site_url):
     open_page(driver, site_url + "?seed=7")
     c = canvas(driver)
