@@ -43,7 +43,7 @@ def test_every_pinned_scenario_is_covered():
 
 
 def test_solvers_are_the_portable_loops_first_then_emu128():
-    listed = subprocess.run([NODE, str(REPLAY), "--solver", "list"], capture_output=True,
+    listed = subprocess.run([NODE, str(REPLAY), "--target", "list"], capture_output=True,
                             text=True, check=True).stdout.split()
     # The plain loops are the faster in WebAssembly (docs/web.md), so the default.
     assert listed == ["portable", "EMU128"]
