@@ -225,7 +225,9 @@ Scene Reader::read(const toml::table& root)
     std::vector<std::string> known;
     for (const auto& part : parts)
         known.push_back("[" + part.first + "]");
-    for (auto&& [key, node] : root) {
+    for (auto&& entry : root) {
+        // Named, not a structured binding: C++17 lambdas cannot capture those.
+        const auto& key = entry.first;
         const auto found = std::find_if(parts.begin(), parts.end(), [&](const auto& p) { return p.first == key.str(); });
         if (found == parts.end())
             fail(long(key.source().begin.line),
