@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang (ASan + UBSan) and runs them on their seed corpora
-# for a bounded time in all: tools/fuzz.sh [SECONDS] (default 60), two thirds to
-# the TGA reader, one third to the replay script reader.
+# for a bounded time in all: tools/fuzz.sh [SECONDS] (default 60), half to the
+# TGA reader, a quarter each to the replay script and scene readers.
 # Exits non-zero when a fuzzer finds a failure.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 build="${RIPPLEMOOR_FUZZ_BUILD:-$root/build-fuzz}"
-script_seconds=$((seconds / 3))
-tga_seconds=$((seconds - script_seconds))
+script_seconds=$((seconds / 4))
+scene_seconds=$((seconds / 4))
+tga_seconds=$((seconds - script_seconds - scene_seconds))
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DRIPPLEMOOR_FUZZ=ON -DRIPPLEMOOR_TESTS=OFF -DRIPPLEMOOR_BENCH=OFF >/dev/null
-cmake --build "$build" --target fuzz-tga fuzz-replay-script -j"$(nproc)"
+cmake --build "$build" --target fuzz-tga fuzz-replay-script fuzz-scene -j"$(nproc)"
 
 # run NAME SECONDS SEEDS [OPTIONS...]: the fuzzer on its own growing corpus and the seeds.
 status=0
@@ -46,4 +47,11 @@ rm -rf "$script_seeds"
 mkdir -p "$script_seeds"
 cp "$root"/tests/sim/*.replay "$script_seeds"/
 run fuzz-replay-script "$script_seconds" "$script_seeds" -max_len=512 -dict="$root/fuzz/replay_script.dict"
+
+# The presets and a few scenes with masks (text, a NUL byte, then the PNG).
+scene_seeds="$build/fuzz-scene-seeds"
+rm -rf "$scene_seeds"
+mkdir -p "$scene_seeds"
+cp "$root"/scene/presets/*.toml "$root"/fuzz/scene-seeds/* "$scene_seeds"/
+run fuzz-scene "$scene_seconds" "$scene_seeds" -max_len=2048 -dict="$root/fuzz/scene.dict"
 exit "$status"
