@@ -88,7 +88,7 @@ if(NOT DEFINED RIPPLEMOOR_GL OR RIPPLEMOOR_GL)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT ripplemoor)
   install(FILES ${RIPPLEMOOR_PACKAGING_DIR}/${RIPPLEMOOR_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT ripplemoor)
-  # Cut from the program's own rendering by tools/gallery.py.
+  # Cut from the program's own rendering by docs/tools/gallery.py.
   foreach(size 48 64 128 256)
     install(FILES ${RIPPLEMOOR_PACKAGING_DIR}/icons/${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps

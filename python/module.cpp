@@ -9,17 +9,18 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/state.h"
 #include "python/arguments.h"
 #include "scene/scene.h"
 #include "sim/basin.h"
+#include "sim/basin_state.h"
 #include "sim/threads.h"
 #include "simd/targets.h"
 
@@ -36,6 +37,7 @@ namespace {
 // bypass it. Views hold a reference, so the memory outlives the Python object.
 struct Box {
     explicit Box(const BasinConfig& config) : owned(std::make_unique<Basin>(config)), basin(owned.get()) {}
+    explicit Box(Basin&& restored) : owned(std::make_unique<Basin>(std::move(restored))), basin(owned.get()) {}
     explicit Box(Basin& shared) : basin(&shared) {}
     std::unique_ptr<Basin> owned;
     Basin* basin;
@@ -79,7 +81,7 @@ int threadsArgument(const py::object& value, const char* function)
 {
     if (value.is_none())
         return 0;
-    return int(integerArgument(value, function, "threads", 1, 4096));
+    return int(integerArgument(value, function, "threads", 1, MAX_THREADS));
 }
 
 BasinConfig configOf(const py::object& width, const py::object& height, const py::object& cellSize,
@@ -254,72 +256,32 @@ py::list targetNames()
 
 // ---- pickling ---------------------------------------------------------------------
 
-// Configuration, fields (scratch included), walls, mode, ranges and the
-// generator: the copy's next steps give the original's bits.
-py::tuple stateOf(const PyBasin& self)
+// The library's saved state (sim/basin_state.h): the copy's next steps give the
+// original's bits, and bytes that describe no valid basin raise ValueError.
+py::bytes stateOf(const PyBasin& self)
 {
-    std::lock_guard<std::mutex> lock(self.mutex());
-    const Basin& b = self.basin();
-    const BasinConfig& c = b.config();
-    py::dict fields;
-    for (const NamedField& f : BASIN_FIELDS) {
-        const Field& values = b.*f.field;
-        fields[f.name] = py::bytes(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(float));
+    std::vector<unsigned char> bytes;
+    {
+        std::lock_guard<std::mutex> lock(self.mutex());
+        bytes = saveBasinState(self.basin());
     }
-    py::list rangeValues;
-    for (const NamedRange& r : rangeVariables())
-        rangeValues.append(double(b.*r.value));
-    py::list words;
-    for (uint32_t w : b.generator.words)
-        words.append(w);
-    return py::make_tuple(1, py::make_tuple(c.width, c.height, double(c.cellSize), double(c.timestep), c.gravity,
-                                            double(c.restHeight), c.threads),
-                          fields, py::bytes(reinterpret_cast<const char*>(b.walls.data()), b.walls.size()),
-                          b.colorMode, rangeValues, py::make_tuple(words, b.generator.front, b.generator.rear));
+    return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-PyBasin basinFromState(const py::tuple& state)
+PyBasin basinFromState(const py::object& state)
 {
-    if (state.size() != 7 || !py::isinstance<py::int_>(state[0]) || state[0].cast<int>() != 1)
-        throw py::value_error("Basin: unknown pickled state");
-    const py::tuple c = state[1].cast<py::tuple>();
-    BasinConfig config;
-    config.width = c[0].cast<int>();
-    config.height = c[1].cast<int>();
-    config.cellSize = float(c[2].cast<double>());
-    config.timestep = float(c[3].cast<double>());
-    config.gravity = c[4].cast<double>();
-    config.restHeight = float(c[5].cast<double>());
-    config.threads = c[6].cast<int>();
-    PyBasin result(makeBox(config));
-    Basin& b = result.basin();
-    const py::dict fields = state[2].cast<py::dict>();
-    for (const NamedField& f : BASIN_FIELDS) {
-        const std::string bytes = fields[f.name].cast<std::string>();
-        Field& values = b.*f.field;
-        if (bytes.size() != values.size() * sizeof(float))
-            throw py::value_error(std::string("Basin: pickled field ") + f.name + " has the wrong size");
-        std::memcpy(values.data(), bytes.data(), bytes.size());
+    if (!py::isinstance<py::bytes>(state))
+        throw py::value_error("Basin: a pickled state is bytes, not " +
+                              std::string(Py_TYPE(state.ptr())->tp_name));
+    const std::string_view bytes = state.cast<std::string_view>();
+    try {
+        return PyBasin(std::make_shared<Box>(
+            restoreBasinState(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())));
+    } catch (const BasinStateError& e) {
+        throw py::value_error(std::string("Basin: ") + e.what());
+    } catch (const std::bad_alloc&) {
+        throw py::value_error("Basin: not enough memory for the pickled basin");
     }
-    const std::string walls = state[3].cast<std::string>();
-    if (walls.size() != b.walls.size())
-        throw py::value_error("Basin: pickled walls have the wrong size");
-    std::memcpy(b.walls.data(), walls.data(), walls.size());
-    b.colorMode = state[4].cast<int>();
-    const py::list rangeValues = state[5].cast<py::list>();
-    if (rangeValues.size() != rangeVariables().size())
-        throw py::value_error("Basin: pickled ranges have the wrong size");
-    for (size_t k = 0; k < rangeVariables().size(); ++k)
-        b.*rangeVariables()[k].value = float(rangeValues[k].cast<double>());
-    const py::tuple g = state[6].cast<py::tuple>();
-    const py::list words = g[0].cast<py::list>();
-    if (words.size() != DropGenerator::WORDS)
-        throw py::value_error("Basin: pickled generator has the wrong size");
-    for (int k = 0; k < DropGenerator::WORDS; ++k)
-        b.generator.words[k] = words[size_t(k)].cast<uint32_t>();
-    b.generator.front = g[1].cast<int>() % DropGenerator::WORDS;
-    b.generator.rear = g[2].cast<int>() % DropGenerator::WORDS;
-    return result;
 }
 
 PyBasin copyOf(const PyBasin& self)
@@ -571,20 +533,7 @@ PYBIND11_MODULE(_core, m)
             ("The field " + name + " as a writable float32 view [y, x] of the basin's memory.").c_str());
     }
 
-    m.def(
-        "_basin_from_state",
-        [](const py::object& state) {
-            try {
-                return basinFromState(state.cast<py::tuple>());
-            } catch (const py::cast_error&) {
-                throw py::value_error("Basin: unknown pickled state");
-            } catch (const py::index_error&) {
-                throw py::value_error("Basin: unknown pickled state");
-            } catch (const py::error_already_set&) {
-                throw py::value_error("Basin: unknown pickled state");
-            }
-        },
-        "Rebuilds a pickled Basin.");
+    m.def("_basin_from_state", &basinFromState, "Rebuilds a pickled Basin from its saved state.");
     m.def("step_all", &stepAll, py::arg("basins"), py::arg("n") = 1,
           "step_all(basins, n=1)\n--\n\n"
           "Steps every basin of the sequence n times, the basins side by side on a\n"

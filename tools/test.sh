@@ -49,7 +49,7 @@ ASAN_OPTIONS="halt_on_error=1:abort_on_error=1" \
 UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
     run_suite "$root/build-test-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIPPLEMOOR_SANITIZE=ON -DRIPPLEMOOR_BENCH=OFF
 
-stage "fuzzing the TGA, replay script and scene readers for ${fuzz_seconds}s"
+stage "fuzzing the TGA, replay script, basin state and scene readers for ${fuzz_seconds}s"
 bash "$root/tools/fuzz.sh" "$fuzz_seconds"
 
 stage

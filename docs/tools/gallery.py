@@ -5,7 +5,7 @@ spreading (docs/drop-spreading.png, an animated PNG), and the application icons
 (packaging/icons/). Everything is the real program under Xvfb, driven with
 xdotool as a user would; needs Pillow (Debian: python3-pil) to scale and encode.
 
-    python3 tools/gallery.py [--build build]
+    python3 docs/tools/gallery.py [--build build]
 """
 
 import argparse
@@ -19,9 +19,10 @@ except ImportError:
     sys.exit("gallery.py needs Pillow: apt-get install python3-pil "
              "(and run it with the python3 that sees it, e.g. /usr/bin/python3)")
 
-from ripplemoor_dev import x11
-
-root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# The helpers shared with the tests (tests/support/ripplemoor_dev).
+sys.path.insert(0, os.path.join(root, "tests", "support"))
+from ripplemoor_dev import x11  # noqa: E402
 
 # (file name, keys pressed before the picture, caption for the README)
 GALLERY = [

@@ -2,15 +2,17 @@
 """Makes the README's screenshot: the real program under Xvfb, the eye lowered
 towards the horizon so the sky shows, a drop spreading on the water.
 
-    python3 tools/screenshot.py [--build build] [--out docs/screenshot.png]
+    python3 docs/tools/screenshot.py [--build build] [--out docs/screenshot.png]
 """
 
 import argparse
 import os
+import sys
 
-from ripplemoor_dev import x11
-
-root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# The helpers shared with the tests (tests/support/ripplemoor_dev).
+sys.path.insert(0, os.path.join(root, "tests", "support"))
+from ripplemoor_dev import x11  # noqa: E402
 
 
 def main():

@@ -1,24 +1,16 @@
-"""Measures the solver's physics against theory, through the Python module, and
-writes the figures docs/physics/*.png and the page docs/physics.md with the
-numbers it measured, and docs/two-slits.png from the README's example as
-printed. About a minute and a half on two cores.
-
-    PYTHONPATH=build/python /usr/bin/python3 tools/physics.py [--docs DOCS]
+"""Measures the solver's physics against theory, through the Python module: each
+measurement returns its numbers and draws its figure into a folder. The tests
+check the numbers; docs/tools/physics.py writes them into the physics page.
 
 Needs Debian's python3-numpy and python3-matplotlib and a build of the module.
 """
 
-import argparse
 import os
-import time
 
 import numpy as np
 import ripplemoor as rm
 
-from ripplemoor_dev import physics_page
 from ripplemoor_dev import wave_theory as theory
-
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 N = rm.GRID_SIZE
 INTERIOR = slice(1, N - 1)
@@ -693,44 +685,3 @@ def channel(figures, amplitudes=(0.004, 0.04), length=1000, width=20):
     plt.close(fig)
     return {"length": length, "width": width, "spread": 10, "pulses": results, "linear": linear_speed,
             "theory_cells": cells_per_step}
-
-def readme_figure(readme, picture):
-    """Runs the README's Basin example as printed and keeps its figure."""
-    import matplotlib.pyplot as plt
-    with open(readme, encoding="utf-8") as f:
-        text = f.read()
-    blocks = [b.split("```", 1)[0] for b in text.split("```python\n")[1:]]
-    code = next(b for b in blocks if "rm.Basin(" in b)
-    plt.close("all")
-    exec(compile(code, readme, "exec"), {"__name__": "__main__"})
-    plt.gcf().set_size_inches(6.4, 4.4)
-    plt.gcf().savefig(picture, dpi=90, bbox_inches="tight")
-    plt.close("all")
-
-
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--docs", default=os.path.join(ROOT, "docs"),
-                        help="folder that receives physics.md and physics/ (default: docs/)")
-    args = parser.parse_args()
-    import matplotlib
-    matplotlib.use("Agg")
-    figures = os.path.join(args.docs, "physics")
-    os.makedirs(figures, exist_ok=True)
-    rm.use_solver(rm.solvers()[0])
-    numbers = {"solver": rm.solver()}
-    for name, measure in [("speed", wave_speed), ("ring", ring), ("volume", volume),
-                          ("energy", energy), ("stability", stability), ("slits", two_slits),
-                          ("channel", channel)]:
-        started = time.time()
-        numbers[name] = measure(figures)
-        print(name, "%.0f s" % (time.time() - started), numbers[name], flush=True)
-    readme_figure(os.path.join(os.path.dirname(args.docs), "README.md"),
-                  os.path.join(args.docs, "two-slits.png"))
-    with open(os.path.join(args.docs, "physics.md"), "w") as f:
-        f.write(physics_page.render(numbers))
-    print("wrote", os.path.join(args.docs, "physics.md"), "and", figures)
-
-
-if __name__ == "__main__":
-    main()

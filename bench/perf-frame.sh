@@ -5,7 +5,7 @@
 # the share of Ripplemoor's own code (the samples in the program itself) and its
 # top functions, symbol names resolved.
 #
-# Usage: tools/perf-frame.sh [--seconds N] [--paused] BUILD_DIR [BUILD_DIR...]
+# Usage: bench/perf-frame.sh [--seconds N] [--paused] BUILD_DIR [BUILD_DIR...]
 #   --paused: pause (key p) once the drop has spread for half a second, and
 #   sample the paused frames.
 #   Each BUILD_DIR holds a built ripplemoor and skybox.tga (targets ripplemoor,

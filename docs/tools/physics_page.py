@@ -1,4 +1,4 @@
-"""docs/physics.md from the numbers that tools/physics.py measured."""
+"""docs/physics.md from the numbers that docs/tools/physics.py measured."""
 
 import numpy as np
 
@@ -28,10 +28,11 @@ def render(n):
 Everything on this page is measured by one command, through the Python module
 (`ripplemoor`), on the real solver ({n["solver"]} kernel; every solver gives the same bits):
 
-    PYTHONPATH=build/python /usr/bin/python3 tools/physics.py
+    PYTHONPATH=build/python /usr/bin/python3 docs/tools/physics.py
 
 It writes the figures in `docs/physics/` and this page with the numbers it
-measured. The theory it compares with is in `tools/wave_theory.py`.
+measured. The theory it compares with is in
+`tests/support/ripplemoor_dev/wave_theory.py`.
 
 ## The equations of one step
 

@@ -2,7 +2,7 @@
 it without the module, checked against the module and timed beside it and the
 replay tool:
 
-    PYTHONPATH=build/python:tools /usr/bin/python3 -m ripplemoor_dev.numpy_step \
+    PYTHONPATH=build/python /usr/bin/python3 bench/numpy_step.py \
         [--replay build/ripplemoor-replay]
 
 Prints how far the NumPy fields are from the module's after some steps, and the
@@ -18,7 +18,7 @@ import time
 import numpy as np
 import ripplemoor as rm
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 N = 160
 DT = np.float64(np.float32(rm.TIMESTEP))

@@ -6,7 +6,7 @@ Frames are counted from outside the program: an LD_PRELOAD shim (frame-counter)
 wraps glutSwapBuffers and reports frames per second when the process exits.
 Each program runs alone (one after the other) so that they do not share the CPU.
 
-Usage: tools/measure_fps.py [--build build] [--seconds 6] [--runs 2]
+Usage: bench/frame_rate/measure_fps.py [--build build] [--seconds 6] [--runs 2]
 Needs the targets ripplemoor, skybox, bare-swap and frame-counter."""
 
 import argparse
@@ -18,7 +18,8 @@ import sys
 import tempfile
 import time
 
-from ripplemoor_dev.x11 import Xvfb
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
+from ripplemoor_dev.x11 import Xvfb  # noqa: E402  (tests/support/)
 
 REPORT = re.compile(r"frame-counter: (\d+) frames in ([\d.]+) s: ([\d.]+) frames/s")
 
@@ -55,7 +56,7 @@ def measure(binary, title, display, shim, seconds, skybox=None, drop=False):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     parser.add_argument("--build", default=os.path.join(root, "build"))
     parser.add_argument("--seconds", type=float, default=6.0)
     parser.add_argument("--runs", type=int, default=2)
@@ -65,8 +66,8 @@ def main():
     program = os.path.join(build, "app", "ripplemoor")
     if not os.path.exists(program):
         program = os.path.join(build, "ripplemoor")
-    bare = os.path.join(build, "tools", "bare-swap")
-    shim = os.path.join(build, "tools", "libframe-counter.so")
+    bare = os.path.join(build, "bench", "frame_rate", "bare-swap")
+    shim = os.path.join(build, "bench", "frame_rate", "libframe-counter.so")
     skybox = os.path.join(build, "skybox.tga")
     for path in (program, bare, shim, skybox):
         if not os.path.exists(path):

@@ -1,5 +1,5 @@
 """What theory says about the solver's waves, and the small measurements that
-compare it with them (shared by tools/physics.py and the module's tests).
+compare it with them (shared by docs/tools/physics.py and the module's tests).
 
 Linearised about still water of depth H (h = H + η, small u and v), the
 semi-Lagrangian advection moves nothing (its displacement is of the order of
