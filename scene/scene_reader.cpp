@@ -57,9 +57,11 @@ private:
     float positiveFloat(const toml::node& node, const std::string& what) const;
     double realIn(const toml::node& node, const std::string& what, double lo, double hi) const;
 
-    void readBasin(const toml::table& basin, Scene& scene) const;
-    void readWalls(const toml::table& walls, Scene& scene) const;
-    void readView(const toml::table& view, Scene& scene) const;
+    // Each top-level key's reader gets its node as it stands: a table, an array
+    // of tables or a plain value, whichever the key holds.
+    void readBasin(const toml::node& node, Scene& scene) const;
+    void readWalls(const toml::node& node, Scene& scene) const;
+    void readView(const toml::node& node, Scene& scene) const;
 
     std::string name_, folder_;
     const MaskLoader& loadMask_;
@@ -131,8 +133,9 @@ double Reader::realIn(const toml::node& node, const std::string& what, double lo
     return d;
 }
 
-void Reader::readBasin(const toml::table& basin, Scene& scene) const
+void Reader::readBasin(const toml::node& node, Scene& scene) const
 {
+    const toml::table& basin = tableAt(node, "[basin]");
     onlyKeys(basin, "[basin]", {"width", "height", "cell_size", "timestep", "gravity", "rest_height"});
     BasinConfig& c = scene.config;
     if (const toml::node* n = basin.get("width"))
@@ -149,8 +152,9 @@ void Reader::readBasin(const toml::table& basin, Scene& scene) const
         c.restHeight = positiveFloat(*n, "rest_height");
 }
 
-void Reader::readWalls(const toml::table& walls, Scene& scene) const
+void Reader::readWalls(const toml::node& node, Scene& scene) const
 {
+    const toml::table& walls = tableAt(node, "[walls]");
     onlyKeys(walls, "[walls]", {"mask", "rectangles"});
     const int width = scene.config.width, height = scene.config.height;
     if (const toml::node* n = walls.get("mask")) {
@@ -187,8 +191,9 @@ void Reader::readWalls(const toml::table& walls, Scene& scene) const
     }
 }
 
-void Reader::readView(const toml::table& view, Scene& scene) const
+void Reader::readView(const toml::node& node, Scene& scene) const
 {
+    const toml::table& view = tableAt(node, "[view]");
     onlyKeys(view, "[view]", {"mode", "camera"});
     if (const toml::node* n = view.get("mode")) {
         if (const toml::value<std::string>* name = n->as_string()) {
@@ -217,7 +222,7 @@ Scene Reader::read(const toml::table& root)
 {
     // Each top-level table and its reader, in the order read: the basin first,
     // since walls and the rest are placed on it.
-    using Part = void (Reader::*)(const toml::table&, Scene&) const;
+    using Part = void (Reader::*)(const toml::node&, Scene&) const;
     static const std::vector<std::pair<std::string, Part>> parts = {
         {"basin", &Reader::readBasin},
         {"walls", &Reader::readWalls},
@@ -238,7 +243,7 @@ Scene Reader::read(const toml::table& root)
     for (const auto& [name, readPart] : parts) {
         const toml::node* node = root.get(name);
         if (node != nullptr)
-            (this->*readPart)(tableAt(*node, "[" + name + "]"), scene);
+            (this->*readPart)(*node, scene);
         if (name == "basin") {
             // Refused sizes are refused here, before the walls are allocated.
             try {
