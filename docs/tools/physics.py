@@ -48,8 +48,8 @@ def main():
     matplotlib.use("Agg")
     figures = os.path.join(args.docs, "physics")
     os.makedirs(figures, exist_ok=True)
-    rm.use_solver(rm.solvers()[0])
-    numbers = {"solver": rm.solver()}
+    rm.use_target(rm.targets()[0])
+    numbers = {"solver": rm.target()}
     for name, measure in [("speed", wave_speed), ("ring", ring), ("volume", volume),
                           ("energy", energy), ("stability", stability), ("slits", two_slits),
                           ("channel", channel)]:

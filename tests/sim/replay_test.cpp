@@ -177,6 +177,17 @@ TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
     expectError(std::string("hash\n# \0\n", 9), "2: unexpected NUL byte");
 }
 
+TEST(Replay, ClearEmptiesTheWallsBeforeTheWaterMoves)
+{
+    const std::string water = "drop 80 80 6 0.2\nstep 30\nhash\n";
+    const ReplayRun open = replay(water), walled = replay("wall 70 60 90 100\n" + water),
+                    cleared = replay("wall 70 60 90 100\nclear\n" + water);
+    ASSERT_EQ(open.status, 0) << open.err;
+    EXPECT_NE(walled.out, open.out) << "the wall changed nothing; the test shows nothing";
+    EXPECT_EQ(cleared.out, open.out);
+    EXPECT_EQ(cleared.status, 0) << cleared.err;
+}
+
 TEST(Replay, StopsAtTheFirstErrorAfterRunningWhatCameBefore)
 {
     const ReplayRun run = replay("hash\nbogus\nhash\n");
@@ -201,13 +212,13 @@ TEST(Replay, DashAndNothingReadStandardInput)
     const ReplayRun plain = replay(script);
     ASSERT_EQ(plain.status, 0) << plain.err;
     for (const char* options :
-         {" -", " -- -", " --solver portable -", " - --solver=portable", " --solver=portable --"}) {
+         {" -", " -- -", " --target portable -", " - --target=portable", " --target=portable --"}) {
         const ReplayRun run = replay(script, false, options);
         EXPECT_EQ(run.status, 0) << options << ": " << run.err;
         EXPECT_EQ(run.out, plain.out) << options;
     }
     // The file comes last in replay(): here the option goes before it.
-    const ReplayRun fromFile = replay(script, true, " --solver=portable");
+    const ReplayRun fromFile = replay(script, true, " --target=portable");
     EXPECT_EQ(fromFile.out, plain.out);
 }
 
@@ -225,7 +236,7 @@ TEST(Replay, FailedWriteToStandardOutputIsReported)
         for (int k = 0; k < 400; ++k)
             script << "hash\n";
     }
-    for (const std::string& options : {std::string(" ") + in, std::string(" ") + many, std::string(" --solver list"),
+    for (const std::string& options : {std::string(" ") + in, std::string(" ") + many, std::string(" --target list"),
                                       std::string(" --help"), std::string(" --version")}) {
         const std::string command = std::string(REPLAY_BINARY) + options + " > /dev/full 2> " + err;
         const int raw = std::system(command.c_str());
@@ -242,8 +253,10 @@ TEST(Replay, HelpAndVersionGoToStandardOutput)
     const ReplayRun help = replay("", false, " --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
-    EXPECT_EQ(help.out.rfind("Usage: ripplemoor-replay [--target NAME] [--threads N] [--scene SCENE] [SCRIPT]\n", 0), 0u) << help.out;
-    for (const char* word : {"--target=NAME", "--solver=NAME", "--threads=N", "--help", "--version", "Exit status"})
+    EXPECT_EQ(help.out.rfind("Usage: ripplemoor-replay [--target NAME] [--threads N] [--scene SCENE] [SCRIPT]\n", 0), 0u)
+        << help.out;
+    for (const char* word : {"--target=NAME", "--solver=NAME", "--threads=N", "--scene=SCENE", "--help", "--version",
+                             "Exit status"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 
     const ReplayRun version = replay("hash\n", false, " --version");
@@ -267,9 +280,13 @@ TEST(Replay, BadCommandLinesPointToHelp)
     const std::pair<std::string, std::string> cases[] = {
         {" --bogus", "ripplemoor-replay: unknown option '--bogus'\n"},
         {" -x", "ripplemoor-replay: unknown option '-x'\n"},
-        {" --solver", "ripplemoor-replay: option '--solver' requires an argument\n"},
+        {" --target", "ripplemoor-replay: option '--target' requires an argument\n"},
         {" a b", "ripplemoor-replay: unexpected argument 'b' (one script at most)\n"},
         {" -- a -b", "ripplemoor-replay: unexpected argument '-b' (one script at most)\n"},
+        // The solver would throw on a negative count: refused here, never an abort.
+        {" --threads -1", "ripplemoor-replay: invalid thread count '-1' (0 to 4096)\n"},
+        {" --threads=4097", "ripplemoor-replay: invalid thread count '4097' (0 to 4096)\n"},
+        {" --threads 2x", "ripplemoor-replay: invalid thread count '2x' (0 to 4096)\n"},
     };
     for (const auto& [options, message] : cases) {
         const ReplayRun run = replay("hash\n", false, options);
@@ -330,7 +347,7 @@ TEST(Replay, LineEndingsDoNotChangeWhatRuns)
 // portable loops: they lead where it is the kernel's best, and come last elsewhere.
 TEST(ReplaySolver, ListsTheDefaultFirstAndNeverDefaultsToScalar)
 {
-    const ReplayRun run = replay("", false, " --solver list");
+    const ReplayRun run = replay("", false, " --target list");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const std::vector<std::string> names = lines(run.out);
@@ -351,10 +368,21 @@ TEST(ReplaySolver, EveryListedSolverGivesTheSameHashes)
     ASSERT_EQ(reference.status, 0) << reference.err;
     ASSERT_EQ(lines(reference.out).size(), 2u);
     for (const std::string& name : simd::targetNames()) {
-        const ReplayRun run = replay(script, true, " --solver " + name);
+        const ReplayRun run = replay(script, true, " --target " + name);
         EXPECT_EQ(run.status, 0) << name << ": " << run.err;
         EXPECT_EQ(run.out, reference.out) << name;
     }
+}
+
+TEST(ReplaySolver, TheDeprecatedSolverOptionSaysSoAndChoosesTheTarget)
+{
+    const std::string script = "drop 80 80 6 0.2\nstep 20\nhash\n";
+    const ReplayRun chosen = replay(script, false, " --target portable"),
+                    deprecated = replay(script, false, " --solver=portable");
+    EXPECT_EQ(deprecated.status, 0);
+    EXPECT_EQ(deprecated.out, chosen.out);
+    EXPECT_EQ(deprecated.err, "ripplemoor-replay: --solver is deprecated; use --target\n");
+    EXPECT_EQ(replay("", false, " --solver list").out, replay("", false, " --target list").out);
 }
 
 TEST(ReplaySolver, UnknownOrUnavailableNamesStopWithStatusTwo)
@@ -370,11 +398,11 @@ TEST(ReplaySolver, UnknownOrUnavailableNamesStopWithStatusTwo)
         const std::string expected = "ripplemoor-replay: unknown or unavailable target '" + name +
                                      "'; this processor offers: " + simd::targetList(" ") + "\n";
         EXPECT_EQ(run.err, expected);
-        // The earlier spelling of the option, in both forms, says the same.
+        // The deprecated spelling, in both forms, says the same after its note.
         for (const std::string& option : {" --solver '" + name + "'", " '--solver=" + name + "'"}) {
             const ReplayRun old = replay("hash\n", false, option);
             EXPECT_EQ(old.status, 2) << name;
-            EXPECT_EQ(old.err, run.err) << name;
+            EXPECT_EQ(old.err, "ripplemoor-replay: --solver is deprecated; use --target\n" + run.err) << name;
         }
     }
 }
