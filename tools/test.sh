@@ -58,7 +58,7 @@ bash "$root/tools/web.sh" --no-serve
 RIPPLEMOOR_NATIVE_REPLAY="$root/build-test/ripplemoor-replay" RIPPLEMOOR_NATIVE_BUILD="$root/build-test" \
     /usr/bin/python3 -m pytest -q -p no:cacheprovider "$root/tests/web"
 
-stage "fuzzing the TGA and replay script readers for ${fuzz_seconds}s"
+stage "fuzzing the TGA, replay script, basin state and scene readers for ${fuzz_seconds}s"
 bash "$root/tools/fuzz.sh" "$fuzz_seconds"
 
 stage
