@@ -1,7 +1,7 @@
 # Install rules. Everything goes to paths relative to the prefix, so the installed
 # tree runs from wherever it lands (cmake --install --prefix P, a .deb, a copy).
 #
-#   bin/ripplemoor                       launcher: cd into the data folder, exec the program
+#   bin/ripplemoor                       launcher: exec the program with the data folder's sky
 #   bin/ripplemoor-replay                headless solver replay
 #   libexec/ripplemoor/ripplemoor        the program
 #   share/ripplemoor/skybox.tga          the generated sky picture

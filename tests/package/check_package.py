@@ -149,23 +149,25 @@ def moved_tree_without_sky_picture(args):
         with Launched(os.path.join(tree, LAUNCHER)) as app:
             status = app.wait_exit(60)
             err = app.stderr()
-            check(status == 255, "status %r, want 255; stderr %r" % (status, err))
-            check(app.stdout() == "Init\n", "stdout %r" % app.stdout())
-            check(OPEN_FAILED + READ_FAILED in err, "stderr lacks the two messages: %r" % err)
+            # Refused on the command line, before any window.
+            check(status == 2, "status %r, want 2; stderr %r" % (status, err))
+            check(app.stdout() == "", "stdout %r" % app.stdout())
+            check("cannot read the sky '%s'" % os.path.join(tree, SKYBOX) in err
+                  and "No such file" in err, "stderr: %r" % err)
 
 
 FAKE_PROGRAM = """#!/bin/sh
 pwd
 for a in "$@"; do printf '<%s>\\n' "$a"; done
-case ${1-} in exit=*) exit "${1#exit=}" ;; esac
+case ${2-} in exit=*) exit "${2#exit=}" ;; esac
 exit 0
 """
 
 
 def launcher_passes_through(args):
     """With a stand-in program that prints its folder and arguments: every
-    argument arrives unchanged, the folder is the data folder, the status comes
-    back, from a link and through PATH too, and a missing data folder gives 255."""
+    argument arrives unchanged after the sky's, the folder is the caller's, the
+    status comes back, from a link and through PATH too, and a missing data folder gives 255."""
     with tempfile.TemporaryDirectory(prefix="ripplemoor-fake-") as top:
         tree = os.path.join(top, "tree with space")
         os.makedirs(os.path.join(tree, "bin"))
@@ -177,7 +179,8 @@ def launcher_passes_through(args):
         os.chmod(os.path.join(tree, PROGRAM), 0o755)
         data = os.path.realpath(os.path.join(tree, os.path.dirname(SKYBOX)))
         given = ["exit=7", "-display", ":9", "two  words", "", "*", "--", "$HOME", "a\nb", "-"]
-        expected = data + "\n" + "".join("<%s>\n" % a for a in given)
+        sky = "<--sky=%s/skybox.tga>\n" % data
+        expected = os.path.realpath(top) + "\n" + sky + "".join("<%s>\n" % a for a in given)
 
         links = os.path.join(top, "links")
         os.makedirs(links)
@@ -194,7 +197,7 @@ def launcher_passes_through(args):
             check(result.stdout == expected, "%s: got %r, want %r" % (how, result.stdout, expected))
 
         result = run([os.path.join(tree, LAUNCHER)], cwd=top, env=own)
-        check(result.returncode == 0 and result.stdout == data + "\n",
+        check(result.returncode == 0 and result.stdout == os.path.realpath(top) + "\n" + sky,
               "no arguments: %r %r" % (result.returncode, result.stdout))
 
         shutil.rmtree(os.path.join(tree, os.path.dirname(SKYBOX)))

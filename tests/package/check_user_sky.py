@@ -1,7 +1,7 @@
-"""The launcher's choice of folder, for a sky of one's own: it runs the program in
-$XDG_DATA_HOME/ripplemoor (~/.local/share/ripplemoor by default) when a
-skybox.tga is there, and in the installed data folder otherwise; the real
-program started so shows the user's picture.
+"""The launcher's choice of sky, for a sky of one's own: it hands the program
+$XDG_DATA_HOME/ripplemoor/skybox.tga (~/.local/share/ripplemoor by default) when
+there is one, and the installed data folder's otherwise; the real program
+started so shows the user's picture.
 
     PYTHONPATH=tests/support python3 -m pytest tests/package/check_user_sky.py --prefix INSTALLED
 """
@@ -22,8 +22,9 @@ LAUNCHER = "bin/ripplemoor"
 PROGRAM = "libexec/ripplemoor/ripplemoor"
 DATA = "share/ripplemoor"
 
-# Prints the folder it runs in, in place of the program.
-FAKE_PROGRAM = "#!/bin/sh\npwd\n"
+# Prints the folder of the sky it is handed (--sky=FOLDER/skybox.tga, first), in
+# place of the program.
+FAKE_PROGRAM = '#!/bin/sh\nsky=${1#--sky=}\ndirname -- "$sky"\n'
 
 
 def solid_sky(colour, face=16):
@@ -67,7 +68,7 @@ def folder_choice(args):
 
         def expect(where, why, **env_changes):
             got = folder_for(**env_changes)
-            check(got == os.path.realpath(where), "%s: ran in %s, want %s" % (why, got, where))
+            check(got == os.path.realpath(where), "%s: sky from %s, want %s" % (why, got, where))
 
         # No sky of one's own anywhere yet.
         expect(installed, "nothing in XDG_DATA_HOME", HOME=home, XDG_DATA_HOME=xdg)
