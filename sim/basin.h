@@ -118,7 +118,8 @@ public:
 
     DropGenerator generator;
 
-    // What the walls mean for the stages, rebuilt when walls changes (see walls.h).
+    // What the walls mean for the stages, rebuilt when walls changes
+    // (buildWallCache, walls.h).
     struct WallCache {
         std::vector<uint8_t> seen;      // walls as last built
         std::vector<float> solid;       // 1 where solid, for the vector kernel; empty without walls
