@@ -1,8 +1,6 @@
 // ripplemoor._core: the real solver library as a Python extension. A Basin is a
 // basin of the library (sim/basin.h) with a lock of its own; its fields are handed
-// out as NumPy arrays over its own memory. The module-level functions work on the
-// program's basin (app/state.h), so that a script can drive the very basin the
-// program draws.
+// out as NumPy arrays over its own memory.
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -17,7 +15,6 @@
 #include <string_view>
 #include <vector>
 
-#include "app/state.h"
 #include "python/arguments.h"
 #include "python/docstrings.h"
 #include "scene/scene.h"
@@ -42,7 +39,6 @@ namespace {
 struct Box {
     explicit Box(const BasinConfig& config) : owned(std::make_unique<Basin>(config)), basin(owned.get()) {}
     explicit Box(Basin&& restored) : owned(std::make_unique<Basin>(std::move(restored))), basin(owned.get()) {}
-    explicit Box(Basin& shared) : basin(&shared) {}
     std::unique_ptr<Basin> owned;
     Basin* basin;
     std::mutex mutex;
@@ -321,13 +317,6 @@ std::string reprOf(const PyBasin& self)
            (c.threads == 0 ? std::string("None") : std::to_string(c.threads)) + ")";
 }
 
-// The program's basin, which the package's module-level functions work on.
-const PyBasin& programBasin()
-{
-    static const PyBasin program(std::make_shared<Box>(basin));
-    return program;
-}
-
 // ---- scenes ----------------------------------------------------------------------
 
 // A str or os.PathLike, as open() takes it.
@@ -394,13 +383,12 @@ PYBIND11_MODULE(_core, m)
     py::options options;
     options.disable_function_signatures();
     m.doc() = "The compiled core of ripplemoor; use the ripplemoor package.";
-    startSimulation();
 
     const BasinConfig defaults;
-    m.attr("GRID_SIZE") = GRID_SIZE;
-    m.attr("TIMESTEP") = double(TIMESTEP);
-    m.attr("CELL_SIZE") = double(CELL_SIZE);
-    m.attr("GRAVITY") = GRAVITY;
+    m.attr("GRID_SIZE") = defaults.width;
+    m.attr("TIMESTEP") = double(defaults.timestep);
+    m.attr("CELL_SIZE") = double(defaults.cellSize);
+    m.attr("GRAVITY") = defaults.gravity;
     m.attr("FIELD_NAMES") = [] {
         py::tuple names(FIELD_COUNT);
         for (int k = 0; k < FIELD_COUNT; ++k)
@@ -517,9 +505,6 @@ PYBIND11_MODULE(_core, m)
     m.def("_basin_from_state", &basinFromState, "Rebuilds a pickled Basin from its saved state.");
     m.def("step_all", &stepAll, py::arg("basins"), py::arg("n") = 1,
           doc::STEP_ALL);
-
-    m.def("_program_basin", [] { return programBasin(); },
-          "The program's basin, which the module-level functions work on.");
 
     m.def("targets", &targetNames,
           doc::TARGETS);

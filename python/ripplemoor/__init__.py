@@ -12,8 +12,8 @@ The vector target (targets(), use_target()) is chosen process-wide; every
 target gives the same bits.
 
 The module-level functions (field, step, add_drop, random_drop, seed, reset,
-color_mode, ranges, dump, state_hash) work on the program's own 160 x 160
-basin, one per process, shared by every caller.
+color_mode, ranges, dump, state_hash) work on a default 160 x 160 Basin() of
+the module's own, one per process.
 
 Examples
 --------
@@ -48,8 +48,8 @@ def _basin_from_state(state):
     return _core._basin_from_state(state)
 
 
-# The program's basin, which the module-level functions below work on.
-_program = _core._program_basin()
+# The module's own default basin, which the module-level functions below work on.
+_program = Basin()
 
 
 def field(name):

@@ -18,7 +18,7 @@
 
 #include <unistd.h>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "sim/basin.h"
 #include "sim/height_update.h"
 #include "sim/walls.h"
