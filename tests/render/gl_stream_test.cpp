@@ -96,7 +96,7 @@ void startLikeMain()
     lightPosition[0] = lightPosition[1] = lightPosition[2] = lightPosition[3] = 0.0f;
     setFixedGlState(view);
     if (fontBase == 0)
-        initFont();
+        fontBase = initFont();
     camera = Camera();
     lastMouseX = lastMouseY = 0;
     paused = false;

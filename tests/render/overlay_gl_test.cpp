@@ -23,7 +23,7 @@ void prepareCanvas()
 {
     ensureGlContext(W, H);
     if (fontBase == 0)
-        initFont();
+        fontBase = initFont();
     glViewport(0, 0, W, H);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
@@ -71,7 +71,7 @@ TEST(Font, OneListPerCharacterCodeAndTheListBase)
 {
     ensureGlContext(W, H);
     if (fontBase == 0)
-        initFont();
+        fontBase = initFont();
     ASSERT_NE(fontBase, 0u);
     for (unsigned c = 0; c < 128; ++c)
         EXPECT_TRUE(glIsList(fontBase + c)) << "code " << c;
