@@ -336,11 +336,8 @@ void bindScenes(py::module_& m, py::class_<PyBasin>& basinClass)
         "from_scene",
         [](const py::object& path, const py::object& threads) {
             const Scene scene = readScene(pathArgument(path, "from_scene"));
-            BasinConfig config = scene.config;
-            config.threads = threadsArgument(threads, "from_scene");
-            BoxPtr box = makeBox(config);
-            *box->basin = basinOfScene(scene, config.threads);
-            return PyBasin(box);
+            // The scene's basin moves into the box: one allocation of the fields.
+            return PyBasin(std::make_shared<Box>(basinOfScene(scene, threadsArgument(threads, "from_scene"))));
         },
         py::arg("path"), py::kw_only(), py::arg("threads") = py::none(),
         "from_scene(path, *, threads=None)\n--\n\n"

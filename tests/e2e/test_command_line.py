@@ -24,8 +24,10 @@ def test_help_and_version(binary):
     result = run_without_display(binary, ["--help"])
     out = result.stdout.decode()
     assert (result.returncode, result.stderr) == (0, b""), "--help"
-    assert out.startswith("Usage: ripplemoor [OPTION]...\n"), "--help: %r" % out[:200]
-    for needed in ("-display", "-geometry", "--help", "--version", "Exit status", "640x480"):
+    assert out.startswith("Usage: ripplemoor [OPTION]... [SCENE]\n"), "--help: %r" % out[:200]
+    for needed in ("-display", "-geometry", "--help", "--version", "Exit status", "640x480", "--basin=WxH",
+                   "--threads=N", "--seed=N", "--sky=FILE", "--list-scenes", "Shift+left drag",
+                   "Ctrl+left drag", "w clear walls", "h help", "F1-F5", "Ctrl+S"):
         assert needed in out, "--help does not mention %s" % needed
     assert "Init" not in out, "--help started the program"
 
