@@ -78,8 +78,8 @@ struct Program {
     View view;
 };
 
-// The one program the window shows. It starts as the seed's basin at rest with
-// the view of the seed, and its clock primed.
+// The one program the window shows. It starts as the default 160 x 160 basin at
+// rest with the default view, and its clock primed.
 Program& activeProgram();
 
 // Start-up of the program's state: the basin made from config, at rest, ranges

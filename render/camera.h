@@ -33,17 +33,19 @@ constexpr double PHI_MAX = 3.141592653589793 - 3.141592653589793 / 1000.0;
 // The vertical field of view and the near plane of every frame's projection.
 constexpr double FIELD_OF_VIEW_DEGREES = 45.0;
 constexpr double NEAR_PLANE = 1.0;
-// The seed's far plane, enough for its basin; larger ones push it out.
+// The default basin's far plane, enough for its 160 x 160 cells; larger basins
+// push it out.
 constexpr double SEED_FAR_PLANE = 550.0;
 
-// Points the camera at a basin of width x height cells. The seed's 160 x 160
-// keeps the seed's close view of its middle unless whole is set; every other
-// size is seen whole, from the seed's angles, centred and far enough back that
-// its corners stay in view in a 4:3 window or wider.
+// Points the camera at a basin of width x height cells. The default 160 x 160
+// basin keeps its close view of the middle unless whole is set; every other
+// size is seen whole, from the default view's angles, centred and far enough
+// back that its corners stay in view in a 4:3 window or wider.
 void frameBasin(Camera& camera, int width, int height, bool whole = false);
 
-// The far plane of a basin's projection: the seed's for the seed's basin; for
-// the others far enough for the framed view zoomed out to twice its distance.
+// The far plane of a basin's projection: the default one for the default
+// 160 x 160 basin; for the others far enough for the framed view zoomed out to
+// twice its distance.
 double farPlane(int width, int height);
 
 // Pointer-drag handler: orbits, or zooms while zoomDrag is set. The last

@@ -100,7 +100,7 @@ float clampToGrid(float p, int last)
     return p;
 }
 
-void ripplemoor::portable::sampleDepartures(const AdvectArrays& a, int kind)
+void ripplemoor::portable::sampleDepartures(const AdvectArrays& a, AdvectKind kind)
 {
     if (kind == ADVECT_H && a.solid != nullptr)
         sampleBand<ADVECT_H, true>(a);
@@ -112,10 +112,13 @@ void ripplemoor::portable::sampleDepartures(const AdvectArrays& a, int kind)
         sampleBand<ADVECT_V, false>(a);
 }
 
-void advect(Basin& basin, Field& f, int kind)
+void advect(Basin& basin, Field& f, int kindNumber)
 {
-    if (kind < ADVECT_H || kind > ADVECT_V)
+    // The program's contract for a kind it does not know: status 1, nothing
+    // printed, nothing changed. Past this point the kind is one of the three.
+    if (kindNumber < ADVECT_H || kindNumber > ADVECT_V)
         std::exit(1);
+    const AdvectKind kind = AdvectKind(kindNumber);
     using namespace ripplemoor;
     const Basin::WallCache& walls = basin.wallCache();
     // Only height samples look at the walls: faces beside a wall are closed below.

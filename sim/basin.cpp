@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 #include <unistd.h>
 
 #include "sim/threads.h"
+#include "sim/walls.h"
 
 namespace {
 
@@ -80,6 +82,15 @@ void Basin::setThreads(int threads)
         throw std::invalid_argument("threads must be 0 (automatic) or more, got " + std::to_string(threads));
     config_.threads = threads;
     threads_ = threads == 0 ? defaultThreads(width(), height()) : threads;
+}
+
+void Basin::refreshWalls()
+{
+    // The mask may have been written through a view since: compare, rebuild on change.
+    if (wallCache_.seen.size() == walls.size() &&
+        std::memcmp(wallCache_.seen.data(), walls.data(), walls.size()) == 0)
+        return;
+    wallCache_ = buildWallCache(walls, width(), height());
 }
 
 void Basin::reset()

@@ -74,11 +74,12 @@ public:
     // 0); scales untouched.
     void resetRanges();
 
-    // One fixed step; see sim/step.h.
+    // One fixed step (step.cpp; its order and rounding rule in sim/step.h).
     void step();
 
     // Raises the 2r x 2r patch of columns cx-r..cx+r-1 and rows cy-r..cy+r-1 by
-    // increment, clipped to the basin, skipping walls, capped at 1.1 x rest height.
+    // increment, clipped to the basin, skipping walls, capped at 1.1 x rest height
+    // (drops.cpp, with randomDrop).
     void addDrop(int cx, int cy, int r, float increment);
     // A drop at a random place: the place spans the basin, the radius is up to
     // 5 % of its shorter side (at least 1), from four draws of the generator.
@@ -86,7 +87,8 @@ public:
 
     // The solver's observable state as bytes: h, u, v, heightChange, heightAccel,
     // speedSq, flowDirection, energyProduct (width x height little-endian floats
-    // each, element order), then max, min and scale of each mode 1 to 6.
+    // each, element order), then max, min and scale of each mode 1 to 6
+    // (state_dump.cpp, with dumpBytes and stateHash).
     std::vector<unsigned char> dump() const;
     size_t dumpBytes() const;
     // 64-bit FNV-1a of dump().
@@ -118,7 +120,8 @@ public:
 
     DropGenerator generator;
 
-    // What the walls mean for the stages, rebuilt when walls changes (see walls.h).
+    // What the walls mean for the stages, rebuilt when walls changes
+    // (buildWallCache, walls.h).
     struct WallCache {
         std::vector<uint8_t> seen;      // walls as last built
         std::vector<float> solid;       // 1 where solid, for the vector kernel; empty without walls

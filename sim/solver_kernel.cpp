@@ -310,7 +310,7 @@ HWY_NOINLINE void sampleRows(const AdvectArrays& arrays)
     }
 }
 
-void SampleDepartures(const AdvectArrays& a, int kind)
+void SampleDepartures(const AdvectArrays& a, AdvectKind kind)
 {
     if (kind == ADVECT_H && a.solid != nullptr)
         sampleRows<ADVECT_H, true>(a);
@@ -499,7 +499,10 @@ HWY_EXPORT(UpdateHeightInterior);
 HWY_EXPORT(UpdateVelocities);
 HWY_EXPORT(BlockLanes);
 
-void kernel::sampleDepartures(const AdvectArrays& a, int kind) { HWY_DYNAMIC_DISPATCH(SampleDepartures)(a, kind); }
+void kernel::sampleDepartures(const AdvectArrays& a, AdvectKind kind)
+{
+    HWY_DYNAMIC_DISPATCH(SampleDepartures)(a, kind);
+}
 
 void kernel::updateHeightInterior(const HeightArrays& a, int mode, float& max, float& min)
 {

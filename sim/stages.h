@@ -6,6 +6,7 @@
 // call the chosen path once per band of rows. Plain arrays of width x height
 // floats, cell (x, y) at x + width y.
 
+#include "sim/advect.h"
 #include "sim/basin.h"
 
 namespace ripplemoor {
@@ -47,13 +48,13 @@ struct VelocityArrays {
 // a mode of 0..6, widening that mode's range [min, max]; a band of the velocity
 // update, wall faces untouched.
 namespace portable {
-void sampleDepartures(const AdvectArrays& a, int kind);
+void sampleDepartures(const AdvectArrays& a, AdvectKind kind);
 void updateHeightInterior(const HeightArrays& a, int mode, float& max, float& min);
 void updateVelocities(const VelocityArrays& a);
 } // namespace portable
 
 namespace kernel {
-void sampleDepartures(const AdvectArrays& a, int kind);
+void sampleDepartures(const AdvectArrays& a, AdvectKind kind);
 void updateHeightInterior(const HeightArrays& a, int mode, float& max, float& min);
 void updateVelocities(const VelocityArrays& a);
 // Whether the chosen target's blocks of cells fit in a row of this many cells.

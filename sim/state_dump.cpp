@@ -1,4 +1,6 @@
-#include "sim/state_dump.h"
+// Basin::dump, Basin::dumpBytes and Basin::stateHash (declared in basin.h).
+
+#include "sim/basin.h"
 
 #include <cstring>
 

@@ -1,7 +1,6 @@
 #include "sim/walls.h"
 
 #include <algorithm>
-#include <cstring>
 
 void closeFaces(Field& f, const std::vector<size_t>& faces)
 {
@@ -26,22 +25,15 @@ void fillWalls(Basin& basin, int x0, int y0, int x1, int y1, bool solid)
             basin.walls[size_t(basin.cellIndex(x, y))] = solid ? 1 : 0;
 }
 
-void Basin::refreshWalls()
+Basin::WallCache buildWallCache(const std::vector<uint8_t>& walls, int width, int height)
 {
-    // The mask may have been written through a view since: compare, rebuild on change.
-    WallCache& c = wallCache_;
-    if (c.seen.size() == walls.size() && std::memcmp(c.seen.data(), walls.data(), walls.size()) == 0)
-        return;
+    Basin::WallCache c;
     c.seen = walls;
-    c.solid.clear();
-    c.solidCells.clear();
-    c.closedU.clear();
-    c.closedV.clear();
-    const int w = width(), hgt = height();
-    const auto solidAt = [&](int x, int y) { return walls[size_t(cellIndex(x, y))] != 0; };
-    for (int y = 0; y < hgt; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const size_t i = size_t(cellIndex(x, y));
+    const auto index = [&](int x, int y) { return size_t(x) + size_t(y) * size_t(width); };
+    const auto solidAt = [&](int x, int y) { return walls[index(x, y)] != 0; };
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const size_t i = index(x, y);
             if (walls[i] != 0)
                 c.solidCells.push_back(i);
             // u[x, y] lies between (x-1, y) and (x, y); v[x, y] between (x, y-1) and (x, y).
@@ -52,8 +44,9 @@ void Basin::refreshWalls()
         }
     }
     if (!c.solidCells.empty()) {
-        c.solid.assign(cellCount(), 0.0f);
+        c.solid.assign(walls.size(), 0.0f);
         for (size_t i : c.solidCells)
             c.solid[i] = 1.0f;
     }
+    return c;
 }

@@ -13,9 +13,15 @@
 // copy their inner neighbours. An empty mask takes none of these paths.
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "sim/basin.h"
+
+// What a mask of width x height cells means for the stages (Basin::WallCache):
+// its solid cells, the u and v faces beside them, and a float copy of the mask
+// for the vector kernel where any cell is solid.
+Basin::WallCache buildWallCache(const std::vector<uint8_t>& walls, int width, int height);
 
 // Zeroes the listed faces of a velocity field.
 void closeFaces(Field& f, const std::vector<size_t>& faces);

@@ -116,7 +116,7 @@ TEST(Experiment, FunctionKeysLoadThePresetsAndKeepTheGenerator)
         // Every preset but the open channel has walls.
         EXPECT_EQ(walls > 0, std::string(FUNCTION_PRESETS[n - 1]) != "channel") << FUNCTION_PRESETS[n - 1];
         EXPECT_EQ(p.basin.generator.front, generator.front);
-        // Seen whole, even at the seed's size.
+        // Seen whole, even at the default 160 x 160 size.
         EXPECT_GT(p.view.camera.radius, Camera().radius);
     }
     EXPECT_FALSE(pressFunctionKey(p, 0));

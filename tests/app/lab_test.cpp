@@ -72,7 +72,7 @@ TEST(ProgramStart, TheBasinIsMadeAtRestFramedAndSeeded)
     q.basin.randomDrop();
     EXPECT_EQ(p.basin.stateHash(), q.basin.stateHash());
 
-    // Back to the seed's basin: the seed's view.
+    // Back to the default 160 x 160 basin: its default view.
     startProgram(p, BasinConfig{}, 1);
     EXPECT_EQ(p.view.camera.radius, Camera().radius);
     EXPECT_EQ(p.view.camera.target.x, 80.0);

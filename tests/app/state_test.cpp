@@ -39,7 +39,7 @@ void disturbFields()
 
 TEST(StaticInitialisation, GlobalsStartAsDocumented)
 {
-    // The program's basin is the seed's, at rest from the start.
+    // The program's basin is the default 160 x 160 basin, at rest from the start.
     EXPECT_EQ(basin.width(), 160);
     EXPECT_EQ(basin.height(), 160);
     expectRest();

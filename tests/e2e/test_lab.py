@@ -27,7 +27,7 @@ HALF_FOV = math.radians(22.5)
 # --- the camera, written again here from its description --------------------
 
 def framing(width, height, whole):
-    """The camera start-up gives a basin: the seed's close view, or the whole basin."""
+    """The camera start-up gives a basin: the default basin's close view, or the whole basin."""
     if width == height == 160 and not whole:
         return {"target": (80.0, LEVEL, 80.0), "radius": 40.0, "phi": math.pi / 3, "theta": math.pi / 3}
     radius = min(10000.0, 1.05 * 0.5 * math.hypot(width, height) / math.sin(HALF_FOV))

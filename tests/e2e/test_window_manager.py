@@ -29,6 +29,16 @@ def frame_extents(app):
     return tuple(int(v) for v in text.split("=", 1)[1].split(","))
 
 
+def openbox_is_done(app, applies):
+    """Whether the window has the decoration and place that the case expects:
+    the rule's (no title bar, the forced position) or openbox's own (a title bar)."""
+    extents = frame_extents(app)
+    if not applies:
+        return extents[2] > extents[3]
+    geometry = app.geometry()
+    return extents[2] == extents[3] and (geometry["x"] - extents[0], geometry["y"] - extents[2]) == FORCED
+
+
 def managed_window(launch, xvfb, rules):
     manager = x11.Openbox(xvfb, CONFIG.format(rules=rules))
     try:
@@ -51,8 +61,9 @@ def test_class_rule(launch, xvfb, rule_class, applies):
     try:
         assert app.xtool("xprop", "-id", app.window, "WM_CLASS").strip() == \
             'WM_CLASS(STRING) = "ripplemoor", "%s"' % APP_ID
-        # Let openbox finish whatever it does with a newly mapped window.
-        app.settle(0.5)
+        # Until openbox has decorated and placed the newly mapped window as the
+        # case expects; the checks below say what is wrong if it never does.
+        x11.wait_until(lambda: openbox_is_done(app, applies), 10)
         geometry = app.geometry()
         extents = frame_extents(app)
         assert (geometry["width"], geometry["height"]) == (640, 480)

@@ -1,4 +1,4 @@
-// The renderer on basins other than the seed's: the strips cover a basin of any
+// The renderer on basins other than the default 160 x 160 one: the strips cover a basin of any
 // width and height, large basins are drawn from a sampled mesh no larger than
 // the limit, and walls stand as lit blocks. Read back through GL feedback.
 

@@ -111,7 +111,7 @@ int expectCellsPickBack(int basinWidth, int basinHeight, const View& v, int widt
 
 TEST(Picking, TheCellAtACellsProjectedCentreIsThatCell)
 {
-    // The seed's close view and others around it.
+    // The default close view and others around it.
     Camera camera;
     frameBasin(camera, 160, 160);
     int exact = 0;

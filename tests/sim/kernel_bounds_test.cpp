@@ -89,7 +89,7 @@ struct GuardedBasin {
     std::vector<std::vector<uint32_t>> run(const Path& path, bool walls)
     {
         const float* wallMask = walls ? solid() : nullptr;
-        for (int kind : {ADVECT_H, ADVECT_U, ADVECT_V}) {
+        for (AdvectKind kind : {ADVECT_H, ADVECT_U, ADVECT_V}) {
             const AdvectArrays a{h(), field(4), u(), v(), kind == ADVECT_H ? wallMask : nullptr, 0.0625f, 3.2f, extent};
             path.sample(a, kind);
         }
@@ -113,7 +113,7 @@ struct GuardedBasin {
 };
 
 struct KernelPath {
-    void sample(const AdvectArrays& a, int kind) const { kernel::sampleDepartures(a, kind); }
+    void sample(const AdvectArrays& a, AdvectKind kind) const { kernel::sampleDepartures(a, kind); }
     void height(const HeightArrays& a, int mode, float& max, float& min) const
     {
         kernel::updateHeightInterior(a, mode, max, min);
@@ -122,7 +122,7 @@ struct KernelPath {
 };
 
 struct PortablePath {
-    void sample(const AdvectArrays& a, int kind) const { portable::sampleDepartures(a, kind); }
+    void sample(const AdvectArrays& a, AdvectKind kind) const { portable::sampleDepartures(a, kind); }
     void height(const HeightArrays& a, int mode, float& max, float& min) const
     {
         portable::updateHeightInterior(a, mode, max, min);

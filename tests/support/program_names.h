@@ -56,7 +56,7 @@ inline int64_t& perfLast = view.clock.last;
 inline int64_t& perfDelta = view.clock.delta;
 inline Background*& skybox = view.skybox;
 
-// The seed's basin: its size, and its cells by coordinates.
+// The default 160 x 160 basin: its size, and its cells by coordinates.
 constexpr int GRID_SIZE = BasinConfig{}.width;
 constexpr int CELL_COUNT = GRID_SIZE * GRID_SIZE;
 inline int cellIndex(int x, int y) { return x + y * GRID_SIZE; }
@@ -72,7 +72,7 @@ inline void resetFields() { basin.reset(); }
 inline void resetRanges() { basin.resetRanges(); }
 inline void simulationStep() { basin.step(); }
 
-// The seed's constants and its last strip (render/surface.h).
+// The default basin's constants and its last strip (render/surface.h).
 constexpr float TIMESTEP = BasinConfig{}.timestep;
 constexpr float CELL_SIZE = BasinConfig{}.cellSize;
 constexpr double GRAVITY = BasinConfig{}.gravity;
