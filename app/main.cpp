@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,28 @@
 #include "render/display.h"
 #include "render/text.h"
 
+namespace {
+
+// The window shares the cores with the GL driver, which may draw on threads of
+// its own (Mesa's llvmpipe does): OpenMP threads that spin between steps starve
+// it. On two cores a 512 x 512 basin drew 12 frames per second with the threads
+// spinning and 34 with them waiting passively. libgomp reads its wait policy
+// when it is loaded, so the program starts itself again with the policy set,
+// unless the user chose one; if that fails it goes on as it is.
+void waitPassivelyBetweenSteps(char** argv)
+{
+    if (std::getenv("OMP_WAIT_POLICY") != nullptr)
+        return;
+    setenv("OMP_WAIT_POLICY", "PASSIVE", 1);
+    execv("/proc/self/exe", argv);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    waitPassivelyBetweenSteps(argv);
+
     // --help, --version and a bad command line are answered without a display.
     const ProgramOptions options = readCommandLine(argc, argv);
 

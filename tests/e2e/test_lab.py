@@ -254,3 +254,20 @@ def test_list_scenes(binary):
     result = run_without_display(binary, ["--list-scenes"])
     assert result.returncode == 0, result.stderr
     assert result.stdout.decode().split() == ["channel", "corner-reflector", "harbour", "one-slit", "two-slits"]
+
+
+def environment_of(app):
+    with open("/proc/%d/environ" % app.process.pid, "rb") as f:
+        return dict(item.split(b"=", 1) for item in f.read().split(b"\0") if b"=" in item)
+
+
+@pytest.mark.parametrize("chosen, running", [(None, b"PASSIVE"), ("active", b"active")])
+def test_stepping_threads_wait_passively_unless_told(launch, chosen, running):
+    """OpenMP threads spinning between steps starve a software GL driver: the
+    program runs with a passive wait policy unless the user set one."""
+    if chosen is None and "OMP_WAIT_POLICY" in os.environ:
+        pytest.skip("the test's own environment chooses a wait policy")
+    app = launch(extra_env={"OMP_WAIT_POLICY": chosen} if chosen else None)
+    app.start()
+    assert environment_of(app).get(b"OMP_WAIT_POLICY") == running
+    assert app.running()
