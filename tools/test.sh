@@ -2,7 +2,7 @@
 # Builds and runs the whole test suite: a plain optimised build with its install,
 # package and reproducibility checks, the GL-free build for aarch64 and s390x
 # under qemu-user, a build under AddressSanitizer + UndefinedBehaviorSanitizer,
-# and a bounded fuzzing run. Missing Debian packages are installed first; for the
+# the browser version (WebAssembly, headless Chromium) and a bounded fuzzing run. Missing Debian packages are installed first; for the
 # cross stage's libraries that adds the arm64 and s390x architectures to apt
 # (tools/deps.sh says so before it does).
 set -euo pipefail
