@@ -1,6 +1,8 @@
-// Scene masks in the WebAssembly builds, which have no libpng: a scene with
-// rectangles reads as natively; one that names a PNG mask is refused with this
-// reason (the presets use rectangles only).
+// Scene masks where there is no libpng (the WebAssembly build, and the cross
+// builds, whose architectures' libpng Debian's security archive does not always
+// carry at the host's version): a scene with rectangles reads as natively; one
+// that names a PNG mask, or a save, is refused with this reason (the presets use
+// rectangles only).
 
 #include "scene/mask.h"
 
@@ -8,7 +10,7 @@ namespace {
 
 [[noreturn]] void unavailable()
 {
-    throw MaskError("PNG masks are not read in the browser build (no libpng); give the walls as rectangles");
+    throw MaskError("PNG masks are not read in this build (no libpng); give the walls as rectangles");
 }
 
 } // namespace
