@@ -38,6 +38,7 @@ struct HeightArrays {
 struct VelocityArrays {
     float *u, *v;
     const float* h;
+    const float* rest; // rest depth per cell under a bed: the gradient is that of h - rest; null without a bed
     double coefficient;
     Extent extent;
 };

@@ -33,6 +33,7 @@ void Basin::refreshWalls()
     if (c.seen.size() == walls.size() && std::memcmp(c.seen.data(), walls.data(), walls.size()) == 0)
         return;
     c.seen = walls;
+    ++wallBuilds_;
     c.solid.clear();
     c.solidCells.clear();
     c.closedU.clear();

@@ -1,0 +1,58 @@
+#include "sim/bed.h"
+
+#include <cmath>
+#include <cstring>
+#include <sstream>
+#include <stdexcept>
+
+#include "sim/basin.h"
+
+bool bedInUse(const Basin& basin) { return basin.restDepth() != nullptr; }
+
+void Basin::refreshBed()
+{
+    BedCache& c = bedCache_;
+    const bool bedSame = c.seen.size() == bed.size() &&
+                         std::memcmp(c.seen.data(), bed.data(), bed.size() * sizeof(float)) == 0;
+    if (bedSame && c.wallBuild == wallBuilds_)
+        return;
+    const double rest = config_.restHeight;
+    bool any = false;
+    for (int y = 0; y < height(); ++y) {
+        for (int x = 0; x < width(); ++x) {
+            const size_t i = size_t(cellIndex(x, y));
+            if (walls[i] != 0)
+                continue; // land is a wall; its bed is never read
+            const float b = bed[i];
+            if (!std::isfinite(b) || double(b) >= rest) {
+                std::ostringstream what;
+                what << "bed at cell (" << x << ", " << y << ") is " << b << ": it must be finite and below the rest level "
+                     << rest << " (make land a wall)";
+                throw std::invalid_argument(what.str());
+            }
+            any = any || b != 0.0f;
+        }
+    }
+    c.seen = bed;
+    c.wallBuild = wallBuilds_;
+    if (!any) {
+        c.restDepth.clear();
+        return;
+    }
+    Field& d = c.restDepth;
+    d.assign(cellCount(), 0.0f);
+    for (size_t i = 0; i < d.size(); ++i)
+        d[i] = walls[i] != 0 ? 0.0f : float(rest - double(bed[i]));
+    // The border as the step's boundary copy leaves it: rows, then columns, then walls.
+    const int w = width(), hgt = height();
+    for (int x = 0; x < w; ++x) {
+        d[size_t(cellIndex(x, 0))] = d[size_t(cellIndex(x, 1))];
+        d[size_t(cellIndex(x, hgt - 1))] = d[size_t(cellIndex(x, hgt - 2))];
+    }
+    for (int y = 0; y < hgt; ++y) {
+        d[size_t(cellIndex(0, y))] = d[size_t(cellIndex(1, y))];
+        d[size_t(cellIndex(w - 1, y))] = d[size_t(cellIndex(w - 2, y))];
+    }
+    for (size_t i : wallCache_.solidCells)
+        d[i] = 0.0f;
+}
