@@ -87,10 +87,10 @@ void Basin::setThreads(int threads)
 
 void Basin::reset()
 {
+    refreshWalls();
+    refreshBed(); // a bad bed leaves the basin as it was
     for (Field* f : {&energyProduct, &flowDirection, &speedSq, &heightAccel, &heightChange, &scratch, &v, &u})
         std::fill(f->begin(), f->end(), 0.0f);
-    refreshWalls();
-    refreshBed();
     if (const float* rest = restDepth()) {
         std::copy(rest, rest + cellCount(), h.begin());
     } else {

@@ -1,6 +1,7 @@
 #include "sim/sponge.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <stdexcept>
 
@@ -40,8 +41,10 @@ void setSponge(Basin& basin, int width, unsigned edges, double strength)
 {
     if (width < 0)
         throw std::invalid_argument("sponge width must be 0 (none) or more cells, got " + std::to_string(width));
-    const int inner = std::min(basin.width(), basin.height()) - 2;
-    if (width > inner / 2)
+    // A layer may reach the middle of the water across the edges it lines.
+    const bool across = (edges & (SPONGE_WEST | SPONGE_EAST)) != 0, along = (edges & (SPONGE_SOUTH | SPONGE_NORTH)) != 0;
+    const int inner = std::min(across ? basin.width() - 2 : INT_MAX, along ? basin.height() - 2 : INT_MAX);
+    if (edges != 0 && width > inner / 2)
         throw std::invalid_argument("sponge width " + std::to_string(width) + " is more than half the basin's " +
                                     std::to_string(inner) + " water cells across");
     if (!std::isfinite(strength) || !(strength > 0.0) || strength > 1.0)
