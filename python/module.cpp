@@ -8,6 +8,7 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -19,6 +20,8 @@
 #include "app/state.h"
 #include "python/arguments.h"
 #include "sim/basin.h"
+#include "sim/sources.h"
+#include "sim/sponge.h"
 #include "sim/threads.h"
 #include "simd/targets.h"
 
@@ -141,23 +144,53 @@ py::array wallsView(const PyBasin& self)
 
 // ---- operations -------------------------------------------------------------------
 
-void step(const PyBasin& self, const py::object& countArg)
+// Ctrl-C is seen between steps: the GIL is taken back to look for a signal once
+// this long has passed, however long or short a step is.
+constexpr std::chrono::milliseconds SIGNAL_CHECK{20};
+
+// Runs step(k) for k = 0, 1, ... until done or the time for a signal check has
+// come; returns how many ran. At least one always runs.
+template <typename Step>
+long long stepForAWhile(long long left, const Step& stepOnce)
 {
-    const long long count = integerArgument(countArg, "step", "n", 0, LLONG_MAX);
-    // In chunks, so that Ctrl-C is seen during a long run.
-    constexpr long long CHUNK = 1024;
+    const auto until = std::chrono::steady_clock::now() + SIGNAL_CHECK;
+    long long k = 0;
+    do
+        stepOnce();
+    while (++k < left && std::chrono::steady_clock::now() < until);
+    return k;
+}
+
+void checkSignals()
+{
+    if (PyErr_CheckSignals() != 0)
+        throw py::error_already_set();
+}
+
+void stepBasin(const PyBasin& self, long long count)
+{
     for (long long done = 0; done < count;) {
-        const long long chunk = std::min(CHUNK, count - done);
+        std::string error;
         {
             py::gil_scoped_release release;
             std::lock_guard<std::mutex> lock(self.mutex());
-            for (long long k = 0; k < chunk; ++k)
-                self.basin().step();
+            Basin& b = self.basin();
+            try {
+                done += stepForAWhile(count - done, [&] { b.step(); });
+            } catch (const std::invalid_argument& e) {
+                error = e.what(); // a bed that the step refuses
+            }
         }
-        done += chunk;
-        if (done < count && PyErr_CheckSignals() != 0)
-            throw py::error_already_set();
+        if (!error.empty())
+            throw py::value_error("step(): " + error);
+        if (done < count)
+            checkSignals();
     }
+}
+
+void step(const PyBasin& self, const py::object& countArg)
+{
+    stepBasin(self, integerArgument(countArg, "step", "n", 0, LLONG_MAX));
 }
 
 void stepAll(const py::object& basinsArg, const py::object& countArg)
@@ -177,23 +210,38 @@ void stepAll(const py::object& basinsArg, const py::object& countArg)
                 throw py::value_error("step_all(): a basin appears twice in basins");
         basins.push_back(b);
     }
-    constexpr long long CHUNK = 1024;
     const int n = int(basins.size());
-    for (long long done = 0; done < count;) {
-        const long long chunk = std::min(CHUNK, count - done);
+    if (n == 0)
+        return;
+    std::vector<long long> done(size_t(n), 0);
+    std::vector<std::string> errors(static_cast<size_t>(n));
+    for (;;) {
         {
             py::gil_scoped_release release;
-            // One basin per OpenMP thread at a time; each takes its own lock.
+            // Each basin on a thread of the pool, for as long as the time between signal checks.
+            const auto until = std::chrono::steady_clock::now() + SIGNAL_CHECK;
 #pragma omp parallel for schedule(dynamic, 1) num_threads(std::max(1, std::min(n, availableThreads())))
             for (int k = 0; k < n; ++k) {
                 std::lock_guard<std::mutex> lock(basins[size_t(k)]->mutex());
-                for (long long s = 0; s < chunk; ++s)
-                    basins[size_t(k)]->basin().step();
+                long long& ran = done[size_t(k)];
+                const long long before = ran; // at least one step a round
+                try {
+                    while (ran < count && (ran == before || std::chrono::steady_clock::now() < until)) {
+                        basins[size_t(k)]->basin().step();
+                        ++ran;
+                    }
+                } catch (const std::invalid_argument& e) {
+                    errors[size_t(k)] = e.what();
+                    ran = count;
+                }
             }
         }
-        done += chunk;
-        if (done < count && PyErr_CheckSignals() != 0)
-            throw py::error_already_set();
+        for (const std::string& e : errors)
+            if (!e.empty())
+                throw py::value_error("step_all(): " + e);
+        if (*std::min_element(done.begin(), done.end()) == count)
+            return;
+        checkSignals();
     }
 }
 
@@ -251,10 +299,190 @@ py::list targetNames()
     return names;
 }
 
+// ---- the wave tank ----------------------------------------------------------------
+
+// The solver's refusal as ValueError, prefixed with the method's name.
+template <typename Action>
+auto refusedAs(const char* function, const Action& action) -> decltype(action())
+{
+    try {
+        return action();
+    } catch (const std::invalid_argument& e) {
+        throw py::value_error(std::string(function) + "(): " + e.what());
+    }
+}
+
+double finiteReal(const py::object& value, const char* function, const char* name)
+{
+    return realArgument(value, function, name); // the solver checks the ranges with its own messages
+}
+
+void addPointSource(const PyBasin& self, const py::object& x, const py::object& y, const py::object& period,
+                    const py::object& amplitude, const py::object& phase, const py::object& radius,
+                    const py::object& ramp)
+{
+    const char* f = "add_point_source";
+    const int cx = int(integerArgument(x, f, "x", INT_MIN, INT_MAX)), cy = int(integerArgument(y, f, "y", INT_MIN, INT_MAX));
+    const int r = int(integerArgument(radius, f, "radius", 0, INT_MAX));
+    const double T = finiteReal(period, f, "period"), a = finiteReal(amplitude, f, "amplitude");
+    const double p = finiteReal(phase, f, "phase"), q = finiteReal(ramp, f, "ramp");
+    std::lock_guard<std::mutex> lock(self.mutex());
+    Basin& b = self.basin();
+    b.addSource(refusedAs(f, [&] { return pointSource(b, cx, cy, r, T, a, p, q); }));
+}
+
+void addLineSource(const PyBasin& self, const py::object& x0, const py::object& y0, const py::object& x1,
+                   const py::object& y1, const py::object& period, const py::object& amplitude,
+                   const py::object& phase, const py::object& ramp)
+{
+    const char* f = "add_line_source";
+    const int ax = int(integerArgument(x0, f, "x0", INT_MIN, INT_MAX)), ay = int(integerArgument(y0, f, "y0", INT_MIN, INT_MAX));
+    const int bx = int(integerArgument(x1, f, "x1", INT_MIN, INT_MAX)), by = int(integerArgument(y1, f, "y1", INT_MIN, INT_MAX));
+    const double T = finiteReal(period, f, "period"), a = finiteReal(amplitude, f, "amplitude");
+    const double p = finiteReal(phase, f, "phase"), q = finiteReal(ramp, f, "ramp");
+    std::lock_guard<std::mutex> lock(self.mutex());
+    Basin& b = self.basin();
+    b.addSource(refusedAs(f, [&] { return lineSource(b, ax, ay, bx, by, T, a, p, q); }));
+}
+
+py::dict sourceDescription(const WaveSource& s)
+{
+    py::dict d;
+    d["kind"] = s.kind == WaveSource::POINT ? "point" : "line";
+    if (s.kind == WaveSource::POINT) {
+        d["x"] = s.x0;
+        d["y"] = s.y0;
+        d["radius"] = s.radius;
+    } else {
+        d["x0"] = s.x0;
+        d["y0"] = s.y0;
+        d["x1"] = s.x1;
+        d["y1"] = s.y1;
+    }
+    d["period"] = s.period;
+    d["amplitude"] = s.amplitude;
+    d["phase"] = s.phase;
+    d["ramp"] = s.ramp;
+    d["cells"] = s.cells.size();
+    return d;
+}
+
+py::tuple sourcesOf(const PyBasin& self)
+{
+    std::lock_guard<std::mutex> lock(self.mutex());
+    const std::vector<WaveSource>& all = self.basin().sources;
+    py::tuple result(all.size());
+    for (size_t k = 0; k < all.size(); ++k)
+        result[k] = sourceDescription(all[k]);
+    return result;
+}
+
+void setSpongeOf(const PyBasin& self, const py::object& width, const py::object& edges, const py::object& strength)
+{
+    const char* f = "sponge";
+    const int w = int(integerArgument(width, f, "width", INT_MIN, INT_MAX));
+    const std::string letters = textArgument(edges, f, "edges");
+    const double s = strength.is_none() ? DEFAULT_SPONGE_STRENGTH : finiteReal(strength, f, "strength");
+    std::lock_guard<std::mutex> lock(self.mutex());
+    refusedAs(f, [&] { setSponge(self.basin(), w, spongeEdges(letters), s); });
+}
+
+void addGaugeOf(const PyBasin& self, const py::object& x, const py::object& y)
+{
+    const int gx = int(integerArgument(x, "add_gauge", "x", INT_MIN, INT_MAX));
+    const int gy = int(integerArgument(y, "add_gauge", "y", INT_MIN, INT_MAX));
+    std::lock_guard<std::mutex> lock(self.mutex());
+    refusedAs("add_gauge", [&] { self.basin().addGauge(gx, gy); });
+}
+
+// n steps, h at the given cells after every `every`-th: an array (n / every, cells).
+py::array_t<float> recordCells(const PyBasin& self, long long n, long long every, const std::vector<size_t>& cells)
+{
+    const long long records = n / every;
+    py::array_t<float> out({py::ssize_t(records), py::ssize_t(cells.size())});
+    float* values = out.mutable_data();
+    long long record = 0, sinceRecord = 0;
+    while (record < records) {
+        {
+            py::gil_scoped_release release;
+            std::lock_guard<std::mutex> lock(self.mutex());
+            Basin& b = self.basin();
+            const auto until = std::chrono::steady_clock::now() + SIGNAL_CHECK;
+            do {
+                b.step();
+                if (++sinceRecord == every) {
+                    sinceRecord = 0;
+                    for (size_t c = 0; c < cells.size(); ++c)
+                        values[size_t(record) * cells.size() + c] = b.h[cells[c]];
+                    ++record;
+                }
+            } while (record < records && std::chrono::steady_clock::now() < until);
+        }
+        if (record < records)
+            checkSignals();
+    }
+    return out;
+}
+
 // ---- pickling ---------------------------------------------------------------------
 
-// Configuration, fields (scratch included), walls, mode, ranges and the
-// generator: the copy's next steps give the original's bits.
+// The wave tank's part of the state: bed, sources with their clocks, sponge,
+// gauges and their log, the step count.
+py::tuple tankStateOf(const Basin& b)
+{
+    py::list sources;
+    for (const WaveSource& s : b.sources)
+        sources.append(py::make_tuple(int(s.kind), s.x0, s.y0, s.x1, s.y1, s.radius, s.period, s.amplitude, s.phase,
+                                      s.ramp, s.startStep));
+    py::list gauges;
+    for (const Gauge& g : b.gauges)
+        gauges.append(py::make_tuple(g.x, g.y));
+    py::list logSteps;
+    for (uint64_t k : b.gaugeLog.steps)
+        logSteps.append(k);
+    return py::make_tuple(
+        py::bytes(reinterpret_cast<const char*>(b.bed.data()), b.bed.size() * sizeof(float)), sources,
+        py::make_tuple(b.sponge.width, b.sponge.edges, b.sponge.strength), gauges, b.gaugeLog.every, logSteps,
+        py::bytes(reinterpret_cast<const char*>(b.gaugeLog.h.data()), b.gaugeLog.h.size() * sizeof(float)), b.steps);
+}
+
+void restoreTank(Basin& b, const py::tuple& t)
+{
+    const std::string bed = t[0].cast<std::string>();
+    if (bed.size() != b.bed.size() * sizeof(float))
+        throw py::value_error("Basin: pickled bed has the wrong size");
+    std::memcpy(b.bed.data(), bed.data(), bed.size());
+    for (const py::handle item : t[1].cast<py::list>()) {
+        const py::tuple s = item.cast<py::tuple>();
+        const int kind = s[0].cast<int>();
+        WaveSource source =
+            kind == WaveSource::POINT
+                ? pointSource(b, s[1].cast<int>(), s[2].cast<int>(), s[5].cast<int>(), s[6].cast<double>(),
+                              s[7].cast<double>(), s[8].cast<double>(), s[9].cast<double>())
+                : lineSource(b, s[1].cast<int>(), s[2].cast<int>(), s[3].cast<int>(), s[4].cast<int>(),
+                             s[6].cast<double>(), s[7].cast<double>(), s[8].cast<double>(), s[9].cast<double>());
+        source.startStep = s[10].cast<uint64_t>();
+        b.sources.push_back(std::move(source));
+    }
+    const py::tuple sponge = t[2].cast<py::tuple>();
+    setSponge(b, sponge[0].cast<int>(), sponge[1].cast<unsigned>(), sponge[2].cast<double>());
+    for (const py::handle item : t[3].cast<py::list>()) {
+        const py::tuple g = item.cast<py::tuple>();
+        b.addGauge(g[0].cast<int>(), g[1].cast<int>());
+    }
+    b.gaugeLog.every = t[4].cast<int>();
+    for (const py::handle k : t[5].cast<py::list>())
+        b.gaugeLog.steps.push_back(k.cast<uint64_t>());
+    const std::string logged = t[6].cast<std::string>();
+    if (logged.size() != b.gaugeLog.steps.size() * b.gauges.size() * sizeof(float))
+        throw py::value_error("Basin: pickled gauge log has the wrong size");
+    b.gaugeLog.h.resize(logged.size() / sizeof(float));
+    std::memcpy(b.gaugeLog.h.data(), logged.data(), logged.size());
+    b.steps = t[7].cast<uint64_t>();
+}
+
+// Configuration, fields (scratch included), walls, mode, ranges, the
+// generator and the wave tank: the copy's next steps give the original's bits.
 py::tuple stateOf(const PyBasin& self)
 {
     std::lock_guard<std::mutex> lock(self.mutex());
@@ -274,12 +502,14 @@ py::tuple stateOf(const PyBasin& self)
     return py::make_tuple(1, py::make_tuple(c.width, c.height, double(c.cellSize), double(c.timestep), c.gravity,
                                             double(c.restHeight), c.threads),
                           fields, py::bytes(reinterpret_cast<const char*>(b.walls.data()), b.walls.size()),
-                          b.colorMode, rangeValues, py::make_tuple(words, b.generator.front, b.generator.rear));
+                          b.colorMode, rangeValues, py::make_tuple(words, b.generator.front, b.generator.rear),
+                          tankStateOf(b));
 }
 
 PyBasin basinFromState(const py::tuple& state)
 {
-    if (state.size() != 7 || !py::isinstance<py::int_>(state[0]) || state[0].cast<int>() != 1)
+    // Seven items from before the wave tank; its part is the eighth.
+    if ((state.size() != 7 && state.size() != 8) || !py::isinstance<py::int_>(state[0]) || state[0].cast<int>() != 1)
         throw py::value_error("Basin: unknown pickled state");
     const py::tuple c = state[1].cast<py::tuple>();
     BasinConfig config;
@@ -318,6 +548,13 @@ PyBasin basinFromState(const py::tuple& state)
         b.generator.words[k] = words[size_t(k)].cast<uint32_t>();
     b.generator.front = g[1].cast<int>() % DropGenerator::WORDS;
     b.generator.rear = g[2].cast<int>() % DropGenerator::WORDS;
+    if (state.size() == 8) {
+        try {
+            restoreTank(b, state[7].cast<py::tuple>());
+        } catch (const std::invalid_argument& e) {
+            throw py::value_error(std::string("Basin: pickled wave tank refused: ") + e.what());
+        }
+    }
     return result;
 }
 
@@ -499,6 +736,87 @@ PYBIND11_MODULE(_core, m)
             "state_hash()\n--\n\n"
             "64-bit FNV-1a of dump(), the value that the replay tool's 'hash' prints\n"
             "in hexadecimal.")
+        .def("add_point_source", &addPointSource, py::arg("x"), py::arg("y"), py::kw_only(), py::arg("period"),
+             py::arg("amplitude"), py::arg("phase") = 0.0, py::arg("radius") = 1, py::arg("ramp") = 2.0,
+             "add_point_source(x, y, *, period, amplitude, phase=0.0, radius=1, ramp=2.0)\n--\n\n"
+             "A wave maker on the water cells within radius of (x, y), from the next\n"
+             "step on: each step moves their surface by the change of\n"
+             "amplitude * s(t) * sin(2 pi t / period + phase), t the time since the\n"
+             "source began (time units), s rising smoothly from 0 to 1 over ramp\n"
+             "periods. The forcing adds no water over a period. A place outside the\n"
+             "water cells inside the border, a period that is not positive, or a\n"
+             "non-finite setting raises ValueError.")
+        .def("add_line_source", &addLineSource, py::arg("x0"), py::arg("y0"), py::arg("x1"), py::arg("y1"),
+             py::kw_only(), py::arg("period"), py::arg("amplitude"), py::arg("phase") = 0.0, py::arg("ramp") = 2.0,
+             "add_line_source(x0, y0, x1, y1, *, period, amplitude, phase=0.0, ramp=2.0)\n--\n\n"
+             "A wave maker on the cells of the straight line from (x0, y0) to (x1, y1),\n"
+             "driven as add_point_source describes.")
+        .def_property_readonly("sources", &sourcesOf,
+                               "The wave makers as a tuple of dicts (kind, place, period, amplitude,\n"
+                               "phase, ramp, cells); read only.")
+        .def(
+            "clear_sources",
+            [](const PyBasin& s) {
+                std::lock_guard<std::mutex> lock(s.mutex());
+                s.basin().sources.clear();
+            },
+            "clear_sources()\n--\n\nRemoves every wave maker.")
+        .def("sponge", &setSpongeOf, py::arg("width"), py::kw_only(), py::arg("edges") = "nesw",
+             py::arg("strength") = py::none(),
+             "sponge(width, *, edges='nesw', strength=None)\n--\n\n"
+             "An absorbing layer width cells wide along the edges named by the letters\n"
+             "of edges (w: x = 0, e: x = width - 1, s: y = 0, n: y = height - 1), which\n"
+             "every step pulls towards rest; width=0 removes it. strength (0 to 1,\n"
+             "default 0.25) is what the layer takes of the departure from rest per step\n"
+             "next to the edge; it falls off quadratically inwards. Walls are left\n"
+             "alone. The default 40-cell layer reflects under 3 % of a plane wave's\n"
+             "amplitude for wavelengths of 10 to 40 cells.")
+        .def_property_readonly(
+            "sponge_settings",
+            [](const PyBasin& s) {
+                const Sponge& sp = s.basin().sponge;
+                return py::make_tuple(sp.width, spongeEdgeLetters(sp.edges), sp.strength);
+            },
+            "The sponge as (width, edges, strength).")
+        .def_property_readonly(
+            "bed", [](const PyBasin& s) { return viewOf(s.box(), s.basin().bed.data(), py::dtype::of<float>()); },
+            "The bed's elevation as a writable float32 view [y, x], 0 by default: the\n"
+            "water column at rest is h = rest_height - bed and the surface h + bed\n"
+            "drives the flow. Call reset() after writing it to bring the water to rest\n"
+            "over it. A bed that is not finite or reaches the rest level in a water\n"
+            "cell makes reset() and step() raise ValueError naming the cell: make land\n"
+            "a wall.")
+        .def("add_gauge", &addGaugeOf, py::arg("x"), py::arg("y"),
+             "add_gauge(x, y)\n--\n\n"
+             "A gauge at cell (x, y): run() records h there. Outside the basin or in a\n"
+             "wall raises ValueError.")
+        .def_property_readonly(
+            "gauges",
+            [](const PyBasin& s) {
+                py::list result;
+                for (const Gauge& g : s.basin().gauges)
+                    result.append(py::make_tuple(g.x, g.y));
+                return py::tuple(result);
+            },
+            "The gauges as a tuple of (x, y).")
+        .def(
+            "_check_gauge",
+            [](const PyBasin& s, int x, int y) { refusedAs("run", [&] { checkGauge(s.basin(), x, y); }); },
+            py::arg("x"), py::arg("y"))
+        .def_property_readonly(
+            "steps_since_reset", [](const PyBasin& s) { return s.basin().steps; },
+            "Steps since the last reset: the sources' clock and run()'s time axis.")
+        .def(
+            "_record",
+            [](const PyBasin& s, long long n, long long every, const std::vector<std::pair<int, int>>& places) {
+                std::vector<size_t> cells;
+                for (const auto& p : places) {
+                    refusedAs("run", [&] { checkGauge(s.basin(), p.first, p.second); });
+                    cells.push_back(size_t(s.basin().cellIndex(p.first, p.second)));
+                }
+                return recordCells(s, n, every, cells);
+            },
+            py::arg("n"), py::arg("every"), py::arg("places"))
         .def("copy", &copyOf,
              "copy()\n--\n\n"
              "An independent basin with the same configuration, fields, walls, mode,\n"
