@@ -157,6 +157,7 @@ public:
         Field seen;          // bed as last checked
         uint64_t wallBuild = 0; // the walls' rebuild it was made with
         Field restDepth;     // h at rest per cell; empty while the bed is all zero
+        Field halfDepth;     // restDepth / 2, exactly
     };
     // Checks the bed and rebuilds the cache if bed or the walls changed; throws
     // std::invalid_argument naming the first water cell whose bed is not finite or
@@ -165,6 +166,7 @@ public:
     const BedCache& bedCache() const { return bedCache_; }
     // Rest depth per cell, or null while there is no bed.
     const float* restDepth() const { return bedCache_.restDepth.empty() ? nullptr : bedCache_.restDepth.data(); }
+    const float* halfDepth() const { return bedCache_.halfDepth.empty() ? nullptr : bedCache_.halfDepth.data(); }
 
 private:
     BasinConfig config_;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 
@@ -37,6 +38,7 @@ void Basin::refreshBed()
     c.wallBuild = wallBuilds_;
     if (!any) {
         c.restDepth.clear();
+        c.halfDepth.clear();
         return;
     }
     Field& d = c.restDepth;
@@ -55,4 +57,28 @@ void Basin::refreshBed()
     }
     for (size_t i : wallCache_.solidCells)
         d[i] = 0.0f;
+    c.halfDepth.resize(d.size());
+    for (size_t i = 0; i < d.size(); ++i)
+        c.halfDepth[i] = d[i] * 0.5f;
+}
+
+void advectOverBed(Basin& basin, const std::function<void()>& advectH)
+{
+    const float* half = basin.halfDepth();
+    if (half == nullptr) {
+        advectH();
+        return;
+    }
+    // Carried along the flow: the surface plus half the depth. The advection's
+    // u.grad(h) then holds half of u.grad(depth), the other half of the flux
+    // -(depth u)' / 2 that the height update's h div(u) leaves out: waves keep
+    // their energy flux over a sloping bed (Green's law) and a step in the bed
+    // stays stable. At rest it is the identity, bit for bit (d - d/2 = d/2).
+    float* h = basin.h.data();
+    const size_t n = basin.cellCount();
+    for (size_t i = 0; i < n; ++i)
+        h[i] = h[i] - half[i];
+    advectH();
+    for (size_t i = 0; i < n; ++i)
+        h[i] = h[i] + half[i];
 }

@@ -2,6 +2,7 @@
 
 #include "sim/advect.h"
 #include "sim/basin.h"
+#include "sim/bed.h"
 #include "sim/boundaries.h"
 #include "sim/height_update.h"
 #include "sim/velocity_update.h"
@@ -13,7 +14,7 @@ void Basin::step()
 {
     refreshWalls();
     refreshBed(); // a bad bed stops the step before anything moves
-    advect(*this, h, ADVECT_H);
+    advectOverBed(*this, [this] { advect(*this, h, ADVECT_H); });
     advect(*this, u, ADVECT_U);
     advect(*this, v, ADVECT_V);
     updateHeight(*this);

@@ -91,7 +91,8 @@ def test_animate_makes_a_frame_per_record(tmp_path):
     movie = rm.animate(ds)
     assert len(list(movie.new_frame_seq())) == 4
     path = tmp_path / "frames.gif"
-    rm.animate([ds["h"].values[0], ds["h"].values[1]], path=path)
+    saved = rm.animate([ds["h"].values[0], ds["h"].values[1]], path=path)
+    assert len(list(saved.new_frame_seq())) == 2
     assert path.stat().st_size > 0
     with pytest.raises(ValueError, match="no field 'u'"):
         rm.animate(ds, field="u")
