@@ -1,7 +1,8 @@
 """Measures the solver's physics against theory, through the Python module, and
 writes the figures docs/physics/*.png and the page docs/physics.md with the
 numbers it measured, and docs/two-slits.png from the README's example as
-printed. About a minute and a half on two cores.
+printed. About a minute and a half on two cores, and ten more for the wave tank
+(tank_physics.py).
 
     PYTHONPATH=build/python /usr/bin/python3 tools/physics.py [--docs DOCS]
 
@@ -16,6 +17,7 @@ import numpy as np
 import ripplemoor as rm
 
 from ripplemoor_dev import physics_page
+from ripplemoor_dev import tank_physics
 from ripplemoor_dev import wave_theory as theory
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -721,7 +723,7 @@ def main():
     numbers = {"solver": rm.solver()}
     for name, measure in [("speed", wave_speed), ("ring", ring), ("volume", volume),
                           ("energy", energy), ("stability", stability), ("slits", two_slits),
-                          ("channel", channel)]:
+                          ("channel", channel), ("tank", tank_physics.measure)]:
         started = time.time()
         numbers[name] = measure(figures)
         print(name, "%.0f s" % (time.time() - started), numbers[name], flush=True)

@@ -301,7 +301,7 @@ class Harbour:
         bare = 2 * np.pi / (c * np.sqrt(w / (area * l)))
         return float(period), float(bare), float(l_eff)
 
-    def response(self, period_steps, periods=14, measure=5):
+    def response(self, period_steps, periods=12, measure=4):
         b = self.basin(period_steps * theory.DT)
         every = max(1, int(period_steps / 40))
         total = int(periods * period_steps) // every * every
@@ -315,7 +315,7 @@ def harbour(figures, periods=None):
     import matplotlib.pyplot as plt
     hb = Harbour()
     if periods is None:
-        periods = np.concatenate([np.geomspace(150, 600, 14), np.geomspace(650, 3000, 16)])
+        periods = np.geomspace(150, 3000, 24)
     ratios = [hb.response(p) for p in periods]
     helmholtz, bare, l_eff = hb.helmholtz()
     peaks = [i for i in range(1, len(ratios) - 1) if ratios[i] > ratios[i - 1] and ratios[i] >= ratios[i + 1]]
@@ -336,10 +336,52 @@ def harbour(figures, periods=None):
             "helmholtz": helmholtz, "bare": bare, "l_eff": l_eff}
 
 
+# --- volume with islands -----------------------------------------------------------------
+
+
+ISLANDS = [(40, 50), (100, 110), (110, 40)]
+
+
+def island_drift(islands, seed, steps=4000, every=100):
+    """Volume change (ppm of the whole) over the steps, less what the drops added."""
+    b = rm.Basin(160, 160, threads=1)
+    for x, y in ISLANDS[:islands]:
+        b.walls[y:y + 10, x:x + 10] = True
+    b.reset()
+    b.seed(seed)
+    inner = (slice(1, -1), slice(1, -1))
+    volume = lambda: float(b.h[inner].astype(np.float64).sum())
+    start, added = volume(), 0.0
+    for _ in range(steps // every):
+        before = volume()
+        b.random_drop()
+        added += volume() - before
+        b.step(every)
+    return 1e6 * (volume() - start - added) / start
+
+
+def mode_drift(mx, my, amplitude=0.01, steps=4000):
+    """Volume change (ppm) of one standing wave of the closed basin over the steps."""
+    b = rm.Basin(160, 160, threads=1)
+    x = np.arange(160) - 0.5
+    shape = np.outer(np.cos(my * np.pi * x / 158), np.cos(mx * np.pi * x / 158))
+    b.h[1:-1, 1:-1] += (amplitude * shape[1:-1, 1:-1]).astype(np.float32)
+    inner = (slice(1, -1), slice(1, -1))
+    start = float(b.h[inner].astype(np.float64).sum())
+    b.step(steps)
+    return 1e6 * (float(b.h[inner].astype(np.float64).sum()) - start) / start
+
+
+def volume_with_islands(figures, seeds=range(1, 7)):
+    means = {k: float(np.mean([island_drift(k, s) for s in seeds])) for k in (0, 1, 3)}
+    modes = {"%d,%d" % m: mode_drift(*m) for m in ((16, 0), (0, 16), (12, 12), (16, 9))}
+    return {"means": means, "seeds": len(list(seeds)), "modes": modes}
+
+
 def measure(figures):
     numbers = {}
     for name, work in [("sponge", sponge), ("source", source), ("shelf", shelf), ("shoaling", shoaling),
-                       ("harbour", harbour)]:
+                       ("volume", volume_with_islands), ("harbour", harbour)]:
         started = time.time()
         numbers[name] = work(figures)
         print(name, "%.0f s" % (time.time() - started), numbers[name], flush=True)
