@@ -5,6 +5,7 @@
 #   bin/ripplemoor-replay                headless solver replay
 #   libexec/ripplemoor/ripplemoor        the program
 #   share/ripplemoor/skybox.tga          the generated sky picture
+#   share/ripplemoor/scenes/*.toml       the preset scenes
 #   share/applications, share/metainfo, share/icons/hicolor, share/man/man1, share/doc
 #   lib/python3/dist-packages/ripplemoor  the Python module (python/CMakeLists.txt)
 #
@@ -17,6 +18,8 @@ set(RIPPLEMOOR_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 set(RIPPLEMOOR_APP_ID org.ripplemoor.Ripplemoor)
 
 install(TARGETS ripplemoor-replay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ripplemoor)
+# The preset scenes, which the programs find relative to themselves (scene/CMakeLists.txt).
+install(FILES ${RIPPLEMOOR_PRESETS} DESTINATION ${RIPPLEMOOR_SCENES_INSTALL_DIR} COMPONENT ripplemoor)
 
 # Man pages and the changelog, compressed as Debian wants them (-n: no name or
 # time stamp, so the bytes do not depend on when they were built). gzip runs on
@@ -85,7 +88,7 @@ if(NOT DEFINED RIPPLEMOOR_GL OR RIPPLEMOOR_GL)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT ripplemoor)
   install(FILES ${RIPPLEMOOR_PACKAGING_DIR}/${RIPPLEMOOR_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT ripplemoor)
-  # Cut from the program's own rendering by tools/gallery.py.
+  # Cut from the program's own rendering by docs/tools/gallery.py.
   foreach(size 48 64 128 256)
     install(FILES ${RIPPLEMOOR_PACKAGING_DIR}/icons/${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps

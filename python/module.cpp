@@ -10,18 +10,20 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/state.h"
 #include "python/arguments.h"
+#include "scene/scene.h"
 #include "sim/basin.h"
 #include "sim/sources.h"
 #include "sim/sponge.h"
+#include "sim/basin_state.h"
 #include "sim/threads.h"
 #include "simd/targets.h"
 
@@ -38,6 +40,7 @@ namespace {
 // bypass it. Views hold a reference, so the memory outlives the Python object.
 struct Box {
     explicit Box(const BasinConfig& config) : owned(std::make_unique<Basin>(config)), basin(owned.get()) {}
+    explicit Box(Basin&& restored) : owned(std::make_unique<Basin>(std::move(restored))), basin(owned.get()) {}
     explicit Box(Basin& shared) : basin(&shared) {}
     std::unique_ptr<Basin> owned;
     Basin* basin;
@@ -81,7 +84,7 @@ int threadsArgument(const py::object& value, const char* function)
 {
     if (value.is_none())
         return 0;
-    return int(integerArgument(value, function, "threads", 1, 4096));
+    return int(integerArgument(value, function, "threads", 1, MAX_THREADS));
 }
 
 BasinConfig configOf(const py::object& width, const py::object& height, const py::object& cellSize,
@@ -426,136 +429,32 @@ py::array_t<float> recordCells(const PyBasin& self, long long n, long long every
 
 // ---- pickling ---------------------------------------------------------------------
 
-// The wave tank's part of the state: bed, sources with their clocks, sponge,
-// gauges and their log, the step count.
-py::tuple tankStateOf(const Basin& b)
+// The library's saved state (sim/basin_state.h): the copy's next steps give the
+// original's bits, and bytes that describe no valid basin raise ValueError.
+py::bytes stateOf(const PyBasin& self)
 {
-    py::list sources;
-    for (const WaveSource& s : b.sources)
-        sources.append(py::make_tuple(int(s.kind), s.x0, s.y0, s.x1, s.y1, s.radius, s.period, s.amplitude, s.phase,
-                                      s.ramp, s.startStep));
-    py::list gauges;
-    for (const Gauge& g : b.gauges)
-        gauges.append(py::make_tuple(g.x, g.y));
-    py::list logSteps;
-    for (uint64_t k : b.gaugeLog.steps)
-        logSteps.append(k);
-    return py::make_tuple(
-        py::bytes(reinterpret_cast<const char*>(b.bed.data()), b.bed.size() * sizeof(float)), sources,
-        py::make_tuple(b.sponge.width, b.sponge.edges, b.sponge.strength), gauges, b.gaugeLog.every, logSteps,
-        py::bytes(reinterpret_cast<const char*>(b.gaugeLog.h.data()), b.gaugeLog.h.size() * sizeof(float)), b.steps);
+    std::vector<unsigned char> bytes;
+    {
+        std::lock_guard<std::mutex> lock(self.mutex());
+        bytes = saveBasinState(self.basin());
+    }
+    return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-void restoreTank(Basin& b, const py::tuple& t)
+PyBasin basinFromState(const py::object& state)
 {
-    const std::string bed = t[0].cast<std::string>();
-    if (bed.size() != b.bed.size() * sizeof(float))
-        throw py::value_error("Basin: pickled bed has the wrong size");
-    std::memcpy(b.bed.data(), bed.data(), bed.size());
-    for (const py::handle item : t[1].cast<py::list>()) {
-        const py::tuple s = item.cast<py::tuple>();
-        const int kind = s[0].cast<int>();
-        WaveSource source =
-            kind == WaveSource::POINT
-                ? pointSource(b, s[1].cast<int>(), s[2].cast<int>(), s[5].cast<int>(), s[6].cast<double>(),
-                              s[7].cast<double>(), s[8].cast<double>(), s[9].cast<double>())
-                : lineSource(b, s[1].cast<int>(), s[2].cast<int>(), s[3].cast<int>(), s[4].cast<int>(),
-                             s[6].cast<double>(), s[7].cast<double>(), s[8].cast<double>(), s[9].cast<double>());
-        source.startStep = s[10].cast<uint64_t>();
-        b.sources.push_back(std::move(source));
+    if (!py::isinstance<py::bytes>(state))
+        throw py::value_error("Basin: a pickled state is bytes, not " +
+                              std::string(Py_TYPE(state.ptr())->tp_name));
+    const std::string_view bytes = state.cast<std::string_view>();
+    try {
+        return PyBasin(std::make_shared<Box>(
+            restoreBasinState(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())));
+    } catch (const BasinStateError& e) {
+        throw py::value_error(std::string("Basin: ") + e.what());
+    } catch (const std::bad_alloc&) {
+        throw py::value_error("Basin: not enough memory for the pickled basin");
     }
-    const py::tuple sponge = t[2].cast<py::tuple>();
-    setSponge(b, sponge[0].cast<int>(), sponge[1].cast<unsigned>(), sponge[2].cast<double>());
-    for (const py::handle item : t[3].cast<py::list>()) {
-        const py::tuple g = item.cast<py::tuple>();
-        b.addGauge(g[0].cast<int>(), g[1].cast<int>());
-    }
-    b.gaugeLog.every = t[4].cast<int>();
-    for (const py::handle k : t[5].cast<py::list>())
-        b.gaugeLog.steps.push_back(k.cast<uint64_t>());
-    const std::string logged = t[6].cast<std::string>();
-    if (logged.size() != b.gaugeLog.steps.size() * b.gauges.size() * sizeof(float))
-        throw py::value_error("Basin: pickled gauge log has the wrong size");
-    b.gaugeLog.h.resize(logged.size() / sizeof(float));
-    std::memcpy(b.gaugeLog.h.data(), logged.data(), logged.size());
-    b.steps = t[7].cast<uint64_t>();
-}
-
-// Configuration, fields (scratch included), walls, mode, ranges, the
-// generator and the wave tank: the copy's next steps give the original's bits.
-py::tuple stateOf(const PyBasin& self)
-{
-    std::lock_guard<std::mutex> lock(self.mutex());
-    const Basin& b = self.basin();
-    const BasinConfig& c = b.config();
-    py::dict fields;
-    for (const NamedField& f : BASIN_FIELDS) {
-        const Field& values = b.*f.field;
-        fields[f.name] = py::bytes(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(float));
-    }
-    py::list rangeValues;
-    for (const NamedRange& r : rangeVariables())
-        rangeValues.append(double(b.*r.value));
-    py::list words;
-    for (uint32_t w : b.generator.words)
-        words.append(w);
-    return py::make_tuple(1, py::make_tuple(c.width, c.height, double(c.cellSize), double(c.timestep), c.gravity,
-                                            double(c.restHeight), c.threads),
-                          fields, py::bytes(reinterpret_cast<const char*>(b.walls.data()), b.walls.size()),
-                          b.colorMode, rangeValues, py::make_tuple(words, b.generator.front, b.generator.rear),
-                          tankStateOf(b));
-}
-
-PyBasin basinFromState(const py::tuple& state)
-{
-    // Seven items from before the wave tank; its part is the eighth.
-    if ((state.size() != 7 && state.size() != 8) || !py::isinstance<py::int_>(state[0]) || state[0].cast<int>() != 1)
-        throw py::value_error("Basin: unknown pickled state");
-    const py::tuple c = state[1].cast<py::tuple>();
-    BasinConfig config;
-    config.width = c[0].cast<int>();
-    config.height = c[1].cast<int>();
-    config.cellSize = float(c[2].cast<double>());
-    config.timestep = float(c[3].cast<double>());
-    config.gravity = c[4].cast<double>();
-    config.restHeight = float(c[5].cast<double>());
-    config.threads = c[6].cast<int>();
-    PyBasin result(makeBox(config));
-    Basin& b = result.basin();
-    const py::dict fields = state[2].cast<py::dict>();
-    for (const NamedField& f : BASIN_FIELDS) {
-        const std::string bytes = fields[f.name].cast<std::string>();
-        Field& values = b.*f.field;
-        if (bytes.size() != values.size() * sizeof(float))
-            throw py::value_error(std::string("Basin: pickled field ") + f.name + " has the wrong size");
-        std::memcpy(values.data(), bytes.data(), bytes.size());
-    }
-    const std::string walls = state[3].cast<std::string>();
-    if (walls.size() != b.walls.size())
-        throw py::value_error("Basin: pickled walls have the wrong size");
-    std::memcpy(b.walls.data(), walls.data(), walls.size());
-    b.colorMode = state[4].cast<int>();
-    const py::list rangeValues = state[5].cast<py::list>();
-    if (rangeValues.size() != rangeVariables().size())
-        throw py::value_error("Basin: pickled ranges have the wrong size");
-    for (size_t k = 0; k < rangeVariables().size(); ++k)
-        b.*rangeVariables()[k].value = float(rangeValues[k].cast<double>());
-    const py::tuple g = state[6].cast<py::tuple>();
-    const py::list words = g[0].cast<py::list>();
-    if (words.size() != DropGenerator::WORDS)
-        throw py::value_error("Basin: pickled generator has the wrong size");
-    for (int k = 0; k < DropGenerator::WORDS; ++k)
-        b.generator.words[k] = words[size_t(k)].cast<uint32_t>();
-    b.generator.front = g[1].cast<int>() % DropGenerator::WORDS;
-    b.generator.rear = g[2].cast<int>() % DropGenerator::WORDS;
-    if (state.size() == 8) {
-        try {
-            restoreTank(b, state[7].cast<py::tuple>());
-        } catch (const std::invalid_argument& e) {
-            throw py::value_error(std::string("Basin: pickled wave tank refused: ") + e.what());
-        }
-    }
-    return result;
 }
 
 PyBasin copyOf(const PyBasin& self)
@@ -588,6 +487,54 @@ const PyBasin& programBasin()
 {
     static const PyBasin program(std::make_shared<Box>(basin));
     return program;
+}
+
+// ---- scenes ----------------------------------------------------------------------
+
+// A str or os.PathLike, as open() takes it.
+std::string pathArgument(const py::object& path, const char* function)
+{
+    const py::object text = py::module_::import("os").attr("fspath")(path);
+    if (!py::isinstance<py::str>(text))
+        throw py::type_error(std::string(function) + "(): path must be a str or os.PathLike of str");
+    return text.cast<std::string>();
+}
+
+void bindScenes(py::module_& m, py::class_<PyBasin>& basinClass)
+{
+    // SceneError's text is "FILE:LINE: reason"; it is a ValueError to Python.
+    py::register_exception<SceneError>(m, "SceneError", PyExc_ValueError);
+    basinClass.def_static(
+        "from_scene",
+        [](const py::object& path, const py::object& threads) {
+            const Scene scene = readScene(pathArgument(path, "from_scene"));
+            BasinConfig config = scene.config;
+            config.threads = threadsArgument(threads, "from_scene");
+            BoxPtr box = makeBox(config);
+            *box->basin = basinOfScene(scene, config.threads);
+            return PyBasin(box);
+        },
+        py::arg("path"), py::kw_only(), py::arg("threads") = py::none(),
+        "from_scene(path, *, threads=None)\n--\n\n"
+        "A basin at rest made as the scene file at path says: its size, constants,\n"
+        "walls and colour mode. A preset's name (scene_presets()) works wherever a\n"
+        "path does. A bad file raises SceneError, a ValueError whose text is\n"
+        "'FILE:LINE: reason'.");
+    basinClass.def(
+        "to_scene",
+        [](const PyBasin& self, const py::object& path) {
+            const std::string file = pathArgument(path, "to_scene");
+            std::lock_guard<std::mutex> lock(self.mutex());
+            writeScene(sceneOfBasin(self.basin()), file);
+        },
+        py::arg("path"),
+        "to_scene(path)\n--\n\n"
+        "Writes the basin's size, constants, walls and colour mode as a scene file\n"
+        "at path, its walls as a PNG mask beside it (.png in place of .toml).\n"
+        "from_scene(path) gives this basin's make-up back, bit for bit.");
+    m.def("scene_presets", &presetNames,
+          "scene_presets()\n--\n\n"
+          "The names of the preset scenes that Basin.from_scene takes in place of a path.");
 }
 
 } // namespace
@@ -831,6 +778,7 @@ PYBIND11_MODULE(_core, m)
             return py::make_tuple(py::module_::import("ripplemoor").attr("_basin_from_state"),
                                   py::make_tuple(stateOf(s)));
         });
+    bindScenes(m, basinClass);
     // basin.h, basin.u, ...: each field's view, as field(name) gives it.
     for (const NamedField& f : BASIN_FIELDS) {
         const std::string name = f.name;
@@ -839,20 +787,7 @@ PYBIND11_MODULE(_core, m)
             ("The field " + name + " as a writable float32 view [y, x] of the basin's memory.").c_str());
     }
 
-    m.def(
-        "_basin_from_state",
-        [](const py::object& state) {
-            try {
-                return basinFromState(state.cast<py::tuple>());
-            } catch (const py::cast_error&) {
-                throw py::value_error("Basin: unknown pickled state");
-            } catch (const py::index_error&) {
-                throw py::value_error("Basin: unknown pickled state");
-            } catch (const py::error_already_set&) {
-                throw py::value_error("Basin: unknown pickled state");
-            }
-        },
-        "Rebuilds a pickled Basin.");
+    m.def("_basin_from_state", &basinFromState, "Rebuilds a pickled Basin from its saved state.");
     m.def("step_all", &stepAll, py::arg("basins"), py::arg("n") = 1,
           "step_all(basins, n=1)\n--\n\n"
           "Steps every basin of the sequence n times, the basins side by side on a\n"

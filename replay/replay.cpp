@@ -15,6 +15,7 @@
 
 #include "app/command_line.h"
 #include "replay/script.h"
+#include "scene/scene.h"
 #include "sim/basin.h"
 #include "sim/walls.h"
 #include "sim/gauges.h"
@@ -52,6 +53,7 @@ struct Session {
     BasinConfig config;
     std::unique_ptr<Basin> basin;
     bool anyCommand = false; // 'basin' must be the first
+    bool fromScene = false;  // --scene made the basin; 'basin' may not remake it
     bool stepped = false;    // walls are built before the water moves
 };
 
@@ -74,6 +76,8 @@ void writeDump(const Command& cmd, const Basin& basin, const std::string& path)
 // 'basin W H [CELL TIMESTEP GRAVITY REST]': a new basin of that make-up, at rest.
 void makeBasin(const Command& cmd, Session& session)
 {
+    if (session.fromScene)
+        fail(cmd.line(), "'basin' cannot follow a scene: the scene sets the basin");
     if (session.anyCommand)
         fail(cmd.line(), "'basin' must come before any other command");
     const size_t given = cmd.argumentCount();
@@ -293,7 +297,7 @@ void run(const Command& cmd, Session& session)
 void printHelp()
 {
     std::printf(
-        "Usage: %s [--target NAME] [--threads N] [SCRIPT]\n"
+        "Usage: %s [--target NAME] [--threads N] [--scene SCENE] [SCRIPT]\n"
         "Run the Ripplemoor water solver on a script of commands, without a display,\n"
         "and write what it computed: hashes on standard output, dumps into files.\n"
         "With no SCRIPT, or when SCRIPT is -, read standard input.\n"
@@ -304,6 +308,9 @@ void printHelp()
         "      --solver=NAME    the same as --target\n"
         "      --threads=N      step on N threads (0: every core where the basin is large\n"
         "                       enough to gain); every count gives the same bits\n"
+        "      --scene=SCENE    start from the basin, walls and colour mode of a scene\n"
+        "                       file, or of the preset of that name; the script's wall\n"
+        "                       and clear then change its walls\n"
         "      --help           display this help and exit\n"
         "      --version        output version information and exit\n"
         "\n"
@@ -365,7 +372,7 @@ const char* optionValue(const std::string& arg, const char* name, int argc, char
 
 // The script's path, or null for standard input. Options and the one operand may
 // come in any order, up to "--".
-const char* readCommandLine(int argc, char** argv, BasinConfig& config)
+const char* readCommandLine(int argc, char** argv, BasinConfig& config, std::string& scene)
 {
     const char* script = nullptr;
     bool options = true;
@@ -385,6 +392,10 @@ const char* readCommandLine(int argc, char** argv, BasinConfig& config)
             chooseTarget(value);
         } else if (options && (value = optionValue(arg, "threads", argc, argv, k)) != nullptr) {
             config.threads = threadCount(value);
+        } else if (options && (value = optionValue(arg, "scene", argc, argv, k)) != nullptr) {
+            if (*value == '\0')
+                badCommandLine(PROGRAM, "option '--scene' requires a file or a preset's name");
+            scene = value;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             badCommandLine(PROGRAM, "unknown option '" + arg + "'");
         } else if (script != nullptr) {
@@ -403,7 +414,21 @@ const char* readCommandLine(int argc, char** argv, BasinConfig& config)
 int main(int argc, char** argv)
 {
     Session session;
-    const char* path = readCommandLine(argc, argv, session.config);
+    std::string scenePath;
+    const char* path = readCommandLine(argc, argv, session.config, scenePath);
+    if (!scenePath.empty()) {
+        try {
+            const Scene scene = readScene(scenePath);
+            session.basin = std::make_unique<Basin>(basinOfScene(scene, session.config.threads));
+            session.config = session.basin->config();
+            session.fromScene = true;
+        } catch (const std::exception& error) {
+            // A SceneError reads "FILE:LINE: reason"; a refused basin names no line.
+            std::fprintf(stderr, "%s: %s%s\n", PROGRAM,
+                         dynamic_cast<const SceneError*>(&error) ? "" : (scenePath + ": ").c_str(), error.what());
+            return BAD_INPUT;
+        }
+    }
     Script script;
     script.in = stdin;
     if (path != nullptr) {

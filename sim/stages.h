@@ -38,9 +38,9 @@ struct HeightArrays {
 struct VelocityArrays {
     float *u, *v;
     const float* h;
-    const float* rest; // rest depth per cell under a bed: the gradient is that of h - rest; null without a bed
     double coefficient;
     Extent extent;
+    const float* rest = nullptr; // rest depth per cell under a bed: the gradient is that of h - rest
 };
 
 // Each path has the same three entry points: the bilinear samples at every

@@ -2,6 +2,10 @@
 
 // How many threads a basin's step uses when its settings leave it open.
 
+// The most that the front ends and saved states accept: far more than any
+// machine here has, and few enough that a bad count cannot exhaust the system.
+constexpr int MAX_THREADS = 4096;
+
 // This machine's cores, as OpenMP counts them.
 int availableThreads();
 

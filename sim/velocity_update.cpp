@@ -53,8 +53,8 @@ void updateVelocities(Basin& basin)
     const bool vector = useKernel(basin);
     const double c = velocityCoefficient(basin);
     forEachBand(basin, [&](int, int rowBegin, int rowEnd) {
-        const VelocityArrays a{basin.u.data(), basin.v.data(), basin.h.data(), basin.restDepth(), c,
-                               {basin.width(), basin.height(), rowBegin, rowEnd}};
+        const VelocityArrays a{basin.u.data(), basin.v.data(), basin.h.data(), c,
+                               {basin.width(), basin.height(), rowBegin, rowEnd}, basin.restDepth()};
         if (vector)
             kernel::updateVelocities(a);
         else

@@ -28,7 +28,8 @@ done
 # icon, and Xvfb for a machine without a display.
 packages=(cmake make g++ pkg-config
           libglut-dev\|freeglut3-dev libglu1-mesa-dev mesa-common-dev libgl-dev libx11-dev
-          libhwy-dev libgl1-mesa-dri imagemagick xvfb xauth)
+          libhwy-dev libgl1-mesa-dri imagemagick xvfb xauth
+          libtomlplusplus-dev libpng-dev)
 if [ $group = test ]; then
     # clang for the fuzzer (its runtime is added below), the test and benchmark
     # libraries, X tools that drive the program, a window manager to run it
@@ -48,7 +49,8 @@ foreign=()
 if [ $cross = yes ]; then
     packages+=(g++-aarch64-linux-gnu g++-s390x-linux-gnu qemu-user python3
                libhwy-dev:arm64 libgtest-dev:arm64 libhwy-dev:s390x libgtest-dev:s390x
-               libgomp1:arm64 libgomp1:s390x)  # OpenMP's runtime for the emulated programs
+               libgomp1:arm64 libgomp1:s390x  # OpenMP's runtime for the emulated programs
+               libpng-dev:arm64 libpng-dev:s390x)  # scene masks (toml++ is header-only)
     for arch in arm64 s390x; do
         dpkg --print-foreign-architectures | grep -qx "$arch" || foreign+=("$arch")
     done

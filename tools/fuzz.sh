@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang (ASan + UBSan) and runs them on their seed corpora
-# for a bounded time in all: tools/fuzz.sh [SECONDS] (default 60), two thirds to
-# the TGA reader, one third to the replay script reader.
+# for a bounded time in all: tools/fuzz.sh [SECONDS] (default 60), half to the
+# TGA reader, a quarter each to the replay script reader and the saved basin
+# state's reader.
 # Exits non-zero when a fuzzer finds a failure.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 build="${RIPPLEMOOR_FUZZ_BUILD:-$root/build-fuzz}"
-script_seconds=$((seconds / 3))
-tga_seconds=$((seconds - script_seconds))
+script_seconds=$((seconds / 4))
+state_seconds=$((seconds / 4))
+tga_seconds=$((seconds - script_seconds - state_seconds))
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DRIPPLEMOOR_FUZZ=ON -DRIPPLEMOOR_TESTS=OFF -DRIPPLEMOOR_BENCH=OFF >/dev/null
-cmake --build "$build" --target fuzz-tga fuzz-replay-script -j"$(nproc)"
+cmake --build "$build" --target fuzz-tga fuzz-replay-script fuzz-basin-state -j"$(nproc)"
 
 # run NAME SECONDS SEEDS [OPTIONS...]: the fuzzer on its own growing corpus and the seeds.
 status=0
@@ -37,7 +39,7 @@ run() {
 
 tga_seeds="$build/fuzz-seeds"
 rm -rf "$tga_seeds"
-python3 "$root/tools/make_fuzz_corpus.py" "$tga_seeds"
+python3 "$root/fuzz/make_fuzz_corpus.py" "$tga_seeds"
 run fuzz-tga "$tga_seconds" "$tga_seeds" -max_len=4096
 
 # The pinned scenarios are the replay reader's seeds.
@@ -46,4 +48,7 @@ rm -rf "$script_seeds"
 mkdir -p "$script_seeds"
 cp "$root"/tests/sim/*.replay "$script_seeds"/
 run fuzz-replay-script "$script_seconds" "$script_seeds" -max_len=512 -dict="$root/fuzz/replay_script.dict"
+
+# Saved states of a few small basins (what pickles carry) are the state reader's seeds.
+run fuzz-basin-state "$state_seconds" "$root/fuzz/basin_state_seeds" -max_len=4096
 exit "$status"

@@ -47,10 +47,10 @@ if [ $python = yes ]; then
                  --python-extracted "$scratch/python-extracted")
 fi
 
-PYTHONPATH="$root/tools" /usr/bin/python3 -m pytest -p no:cacheprovider -q -rA \
+PYTHONPATH="$root/tests/support" /usr/bin/python3 -m pytest -p no:cacheprovider -q -rA \
     "$root/tests/package/check_package.py" --source "$root" --build "$build" \
     --prefix "$scratch/prefix" --deb "${program_deb[0]}" --extracted "$scratch/extracted" \
     "${python_args[@]}"
-PYTHONPATH="$root/tools" /usr/bin/python3 -m pytest -p no:cacheprovider -q -rA \
+PYTHONPATH="$root/tests/support" /usr/bin/python3 -m pytest -p no:cacheprovider -q -rA \
     "$root/tests/package/check_user_sky.py" --prefix "$scratch/prefix"
 echo "Install and package checks passed in $((SECONDS - start))s."

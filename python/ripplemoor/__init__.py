@@ -29,6 +29,7 @@ import types as _types
 
 from ._core import (CELL_SIZE, FIELD_NAMES, GRAVITY, GRID_SIZE, TIMESTEP, Basin, solver, solvers,
                     step_all, target, targets, use_solver, use_target)
+from ._core import SceneError, scene_presets
 from . import _core
 from .animation import animate
 from .recording import run as _run
@@ -39,7 +40,7 @@ Basin.run = _run
 __all__ = ["Basin", "step_all", "animate", "FIELD_NAMES", "GRID_SIZE", "TIMESTEP", "CELL_SIZE", "GRAVITY",
            "targets", "use_target", "target", "solvers", "use_solver", "solver",
            "field", "step", "add_drop", "random_drop", "seed", "reset", "color_mode", "ranges",
-           "dump", "state_hash"]
+           "dump", "state_hash", "SceneError", "scene_presets"]
 
 def _basin_from_state(state):
     """Rebuilds a pickled Basin (what Basin.__reduce__ names)."""

@@ -1,5 +1,6 @@
 """Ripplemoor's water solver for Python: basins of any size, and the program's own."""
 
+import os
 from collections.abc import Sequence
 from typing import Any, Final, SupportsFloat, SupportsIndex
 
@@ -100,6 +101,17 @@ class Basin:
             gauges: Sequence[tuple[SupportsIndex, SupportsIndex]] | None = None,
             fields: Sequence[str] = (), progress: bool = False) -> Any:
         """Runs n steps recorded as an xarray.Dataset (fields and gauge_h)."""
+    @staticmethod
+    def from_scene(path: str | os.PathLike[str], *, threads: SupportsIndex | None = None) -> Basin:
+        """A basin at rest as the scene file (or preset) says; SceneError if it is bad."""
+    def to_scene(self, path: str | os.PathLike[str]) -> None:
+        """Writes the basin's make-up as a scene file, its walls as a PNG mask beside it."""
+
+class SceneError(ValueError):
+    """A scene that cannot be read or written; its text is 'FILE:LINE: reason'."""
+
+def scene_presets() -> list[str]:
+    """The names of the preset scenes."""
 
 def animate(source: Any, *, field: str = "h", path: Any = None, interval: int = 40, cmap: str = "viridis",
             vmin: float | None = None, vmax: float | None = None, fps: int = 25,

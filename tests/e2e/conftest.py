@@ -1,7 +1,7 @@
 """Fixtures of the end-to-end tests: a private Xvfb per test, the program started
 on it (and ended after the test), and where screenshots go.
 
-    PYTHONPATH=tools python3 -m pytest tests/e2e --binary build/ripplemoor \\
+    PYTHONPATH=tests/support python3 -m pytest tests/e2e --binary build/ripplemoor \\
         --skybox build/skybox.tga [--save FOLDER]
 """
 

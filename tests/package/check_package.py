@@ -4,7 +4,7 @@ component installed alone: the launcher started from unrelated folders
 pass-through, the Python module imported from its own tree, the packages'
 fields, and the verdicts of the Debian and freedesktop validators.
 
-    PYTHONPATH=tools python3 -m pytest tests/package/check_package.py --source SRC \\
+    PYTHONPATH=tests/support python3 -m pytest tests/package/check_package.py --source SRC \\
         --build BUILD --prefix INSTALLED --deb ripplemoor.deb --extracted UNPACKED \\
         [--python-prefix INSTALLED --python-deb python3-ripplemoor.deb \\
          --python-extracted UNPACKED]

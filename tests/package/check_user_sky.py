@@ -3,7 +3,7 @@ $XDG_DATA_HOME/ripplemoor (~/.local/share/ripplemoor by default) when a
 skybox.tga is there, and in the installed data folder otherwise; the real
 program started so shows the user's picture.
 
-    PYTHONPATH=tools python3 -m pytest tests/package/check_user_sky.py --prefix INSTALLED
+    PYTHONPATH=tests/support python3 -m pytest tests/package/check_user_sky.py --prefix INSTALLED
 """
 
 import os

@@ -77,7 +77,8 @@ def test_a_long_channel_steps_and_matches_the_replay_tool(replay_tool, tmp_path)
 
 
 def walled_basin():
-    basin = rm.Basin(90, 61, timestep=0.05, rest_height=1.5)
+    # Gravity and cell size away from the defaults, so that a copy without them differs.
+    basin = rm.Basin(90, 61, cell_size=0.25, timestep=0.05, gravity=9.5, rest_height=1.5)
     basin.walls[:, 40] = True
     basin.walls[25:30, 40] = False
     basin.walls[10:14, 70:74] = True
@@ -137,10 +138,30 @@ def test_repr_shows_the_configuration():
     assert basin.threads >= 1
 
 
+def run_child(*parts):
+    """Runs the program made of parts in a child interpreter, so that a crash
+    fails the test instead of ending the run; returns what it printed."""
+    program = "\n".join(textwrap.dedent(part) for part in parts)
+    result = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True, timeout=120,
+                            cwd=os.path.dirname(os.path.abspath(__file__)))
+    assert result.returncode == 0, result.stderr
+    return result.stdout
+
+
+REFUSED = """
+    def refused(call, error, words):
+        try:
+            call()
+        except error as e:
+            assert words in str(e), (words, str(e))
+        else:
+            raise AssertionError("accepted: " + words)
+"""
+
+
 def test_hostile_configurations_and_calls_raise_and_the_interpreter_lives():
-    # In a child, so that a crash fails this test instead of ending the run.
-    program = textwrap.dedent("""
-        import math, pickle, numpy as np, ripplemoor as rm
+    program = """
+        import math, ripplemoor as rm
         bad = [
             ((2, 10), {}, ValueError, "width"), ((10, 0), {}, ValueError, "height"),
             ((-1, 5), {}, ValueError, "width"), ((2.5, 5), {}, TypeError, "width"),
@@ -156,33 +177,82 @@ def test_hostile_configurations_and_calls_raise_and_the_interpreter_lives():
             ((10, 10), {"threads": 2.0}, TypeError, "threads"),
         ]
         for args, kwargs, error, words in bad:
-            try:
-                rm.Basin(*args, **kwargs)
-            except error as e:
-                assert words in str(e), (args, kwargs, str(e))
-            else:
-                raise AssertionError(("accepted", args, kwargs))
+            refused(lambda: rm.Basin(*args, **kwargs), error, words)
         b = rm.Basin(10, 10)
-        for call, error in [(lambda: b.field("w"), ValueError), (lambda: b.step(-1), ValueError),
-                            (lambda: b.add_drop(1, 2, 0, 0.1), ValueError), (lambda: b.seed(-1), ValueError),
-                            (lambda: setattr(b, "color_mode", 7), ValueError),
-                            (lambda: rm.step_all([b, b], 1), ValueError), (lambda: rm.step_all([b, 3], 1), TypeError),
-                            (lambda: rm.step_all(b, 1), TypeError),
-                            (lambda: rm._core._basin_from_state((9,)), ValueError),
-                            (lambda: rm._core._basin_from_state((1, (), {}, b"", 0, [], ())), ValueError),
-                            (lambda: pickle.loads(pickle.dumps(b).replace(b"\\x07", b"\\x08", 1)), Exception)]:
-            try:
-                call()
-            except error:
-                pass
+        refused(lambda: b.field("w"), ValueError, "unknown name 'w'")
+        refused(lambda: b.step(-1), ValueError, "n")
+        refused(lambda: b.add_drop(1, 2, 0, 0.1), ValueError, "radius")
+        refused(lambda: b.seed(-1), ValueError, "s")
+        refused(lambda: setattr(b, "color_mode", 7), ValueError, "color_mode")
+        refused(lambda: rm.step_all([b, b], 1), ValueError, "twice")
+        refused(lambda: rm.step_all([b, 3], 1), TypeError, "every item")
+        refused(lambda: rm.step_all(b, 1), TypeError, "sequence")
         b.walls[...] = True  # a basin of wall only
         b.reset(); b.step(3)
         assert not b.h.any()
         print("alive")
-    """)
-    result = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True, timeout=120)
-    assert result.returncode == 0, result.stderr
-    assert result.stdout == "alive\n"
+    """
+    assert run_child(REFUSED, program) == "alive\n"
+
+
+def test_a_basin_over_the_machines_memory_is_refused_before_its_allocation():
+    # Just over the limit that the check computes, where a size under it still
+    # fits the cell count; nothing is allocated, so this runs anywhere.
+    memory = os.sysconf("SC_PHYS_PAGES") * os.sysconf("SC_PAGE_SIZE")
+    per_cell = 9 * 4 + 2
+    width = 46341
+    height = memory // per_cell // width + 1
+    if width * (height + 1) > 2**31 - 1:
+        pytest.skip("this machine's memory holds more cells than an int counts")
+    with pytest.raises(ValueError, match="more than this machine's memory"):
+        rm.Basin(width, height)
+    # One row fewer is under the limit: the refusal is the memory's, not the size's.
+    assert width * (height - 1) * per_cell <= memory
+
+
+def state_section(state, tag):
+    """The offset of a section's payload in a saved basin state."""
+    at = 8 + 4 + 32
+    while at < len(state):
+        length = int.from_bytes(state[at + 4:at + 12], "little")
+        if state[at:at + 4] == tag:
+            return at + 12
+        at += 12 + length
+    raise AssertionError("no section %r" % tag)
+
+
+def test_pickled_states_that_describe_no_basin_raise_value_error():
+    # The generator's positions index its table: negative ones once broke memory.
+    program = """
+        import pickle, ripplemoor as rm
+        from test_basin import state_section
+
+        function, (state,) = rm.Basin(8, 8).__reduce__()
+        assert function is rm._basin_from_state
+
+        def patched(state, tag, offset, value):
+            at = state_section(state, tag) + offset
+            return state[:at] + value.to_bytes(4, "little", signed=True) + state[at + 4:]
+
+        # The generator entry set to (-30, -30), as the report that found it did.
+        broken = patched(patched(state, b"DGEN", 4 * 31, -30), b"DGEN", 4 * 32, -30)
+        refused(lambda: rm._basin_from_state(broken), ValueError, "drop generator positions -30, -30")
+        refused(lambda: rm._basin_from_state(patched(state, b"DGEN", 4 * 32, 31)), ValueError, "generator")
+        refused(lambda: rm._basin_from_state(patched(state, b"MODE", 0, 7)), ValueError, "colour mode 7")
+        refused(lambda: rm._basin_from_state(patched(state, b"MODE", 0, -1)), ValueError, "colour mode -1")
+        refused(lambda: rm._basin_from_state(state[:-1]), ValueError, "not a valid basin state")
+        refused(lambda: rm._basin_from_state(b"RMBASIN"), ValueError, "not a valid basin state")
+        refused(lambda: rm._basin_from_state((1, (), {}, b"", 0, [], ())), ValueError, "bytes, not tuple")
+        refused(lambda: pickle.loads(pickle.dumps(rm.Basin(8, 8)).replace(b"RMBASIN", b"RMBASIM")), ValueError,
+                "mark")
+        # What the refusals guard: a valid state steps on, drops included.
+        twin = rm._basin_from_state(state)
+        for _ in range(40):
+            twin.random_drop()
+        twin.step(5)
+        print("alive")
+    """
+    assert run_child(REFUSED, program) == "alive\n"
 
 
 @settings(max_examples=25, deadline=None, suppress_health_check=[HealthCheck.data_too_large])

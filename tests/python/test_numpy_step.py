@@ -1,9 +1,9 @@
-"""ripplemoor_dev.numpy_step, the step written independently in NumPy, gives the
+"""bench/numpy_step.py, the step written independently in NumPy, gives the
 module's bits: two transcriptions of one algorithm that agree."""
 
 import numpy as np
 
-from ripplemoor_dev import numpy_step
+import numpy_step  # noqa: E402  (bench/, on PYTHONPATH)
 
 
 def test_numpy_step_gives_the_modules_bits(rm):

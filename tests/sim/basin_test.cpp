@@ -19,6 +19,7 @@
 
 #include "app/state.h"
 #include "sim/basin.h"
+#include "sim/height_update.h"
 #include "sim/walls.h"
 #include "simd/targets.h"
 
@@ -183,8 +184,11 @@ TEST_P(ThreadCounts, EveryCountGivesTheOneThreadBits)
 
 TEST_P(ThreadCounts, AZeroHeightMinimumKeepsTheSignTheOneThreadOrderGives)
 {
-    // Only zeros and positive heights: hMin ends at a zero, whose sign the cell
-    // order decides. Column 3 comes before column 5 in x-outer order.
+    // The height update alone: a whole step's advection would turn a planted -0
+    // into +0 before the range is taken. Only zeros and positive heights, so
+    // hMin ends at a zero whose sign the cell order decides. -0 at (3, 2) stays
+    // -0 under an inflow through its right face; +0 at (11, 1) and (19, 1) comes
+    // first row by row, -0 first column by column, as one pass runs.
     for (int threads : {1, 2, 3, 7}) {
         BasinConfig config;
         config.width = 40;
@@ -192,11 +196,15 @@ TEST_P(ThreadCounts, AZeroHeightMinimumKeepsTheSignTheOneThreadOrderGives)
         config.threads = threads;
         Basin b(config);
         b.colorMode = MODE_H;
-        b.h[size_t(b.cellIndex(5, 2))] = -0.0f;
-        b.h[size_t(b.cellIndex(3, 25))] = 0.0f;
-        b.step();
+        b.h[size_t(b.cellIndex(3, 2))] = -0.0f;
+        b.u[size_t(b.cellIndex(4, 2))] = -1.0f;
+        b.h[size_t(b.cellIndex(11, 1))] = 0.0f;
+        b.h[size_t(b.cellIndex(19, 1))] = 0.0f;
+        updateHeight(b);
+        ASSERT_EQ(b.h[size_t(b.cellIndex(3, 2))], 0.0f);
+        ASSERT_TRUE(std::signbit(b.h[size_t(b.cellIndex(3, 2))])) << "the planted -0 must survive the update";
         EXPECT_EQ(b.hMin, 0.0f);
-        EXPECT_FALSE(std::signbit(b.hMin)) << threads << " threads";
+        EXPECT_TRUE(std::signbit(b.hMin)) << threads << " threads";
     }
 }
 

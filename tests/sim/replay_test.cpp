@@ -285,8 +285,10 @@ TEST(Replay, HelpAndVersionGoToStandardOutput)
     const ReplayRun help = replay("", false, " --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
-    EXPECT_EQ(help.out.rfind("Usage: ripplemoor-replay [--target NAME] [--threads N] [SCRIPT]\n", 0), 0u) << help.out;
-    for (const char* word : {"--target=NAME", "--solver=NAME", "--threads=N", "--help", "--version", "Exit status"})
+    EXPECT_EQ(help.out.rfind("Usage: ripplemoor-replay [--target NAME] [--threads N] [--scene SCENE] [SCRIPT]\n", 0), 0u)
+        << help.out;
+    for (const char* word : {"--target=NAME", "--solver=NAME", "--threads=N", "--scene=SCENE", "--help", "--version",
+                             "Exit status"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 
     const ReplayRun version = replay("hash\n", false, " --version");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "sim/basin.h"
+#include "sim/basin_state.h"
 #include "sim/bed.h"
 #include "sim/gauges.h"
 #include "sim/sine.h"
@@ -425,6 +427,59 @@ TEST(Bed, ABedAtTheRestLevelOrNaNIsRefusedNamingTheCell)
         // Under a wall the bed is land and may be anything.
         b.walls[size_t(b.cellIndex(6, 9))] = 1;
         EXPECT_NO_THROW(b.step());
+    }
+}
+
+// ---- saved state ------------------------------------------------------------------
+
+TEST(TankState, ASavedTankStepsOnToTheOriginalsBitsWithItsClocksAndLog)
+{
+    Basin b = tank(61, 37, 1);
+    for (int k = 0; k < 30; ++k)
+        b.step();
+    const std::vector<unsigned char> bytes = saveBasinState(b);
+    Basin back = restoreBasinState(bytes.data(), bytes.size());
+    EXPECT_EQ(back.steps, b.steps);
+    EXPECT_EQ(back.gaugeLog.h, b.gaugeLog.h);
+    EXPECT_EQ(back.sponge.keep, b.sponge.keep);
+    ASSERT_EQ(back.sources.size(), 2u);
+    EXPECT_EQ(back.sources[1].cells, b.sources[1].cells);
+    for (int k = 0; k < 30; ++k) {
+        b.step();
+        back.step();
+    }
+    EXPECT_EQ(firstDifference(back, b), "");
+    EXPECT_EQ(back.gaugeLog.h, b.gaugeLog.h);
+    // Without the tank's parts the bytes are those of a plain basin.
+    Basin plain(sized(20, 10));
+    EXPECT_EQ(saveBasinState(plain).size(), saveBasinState(Basin(sized(20, 10))).size());
+    plain.addGauge(3, 3);
+    EXPECT_GT(saveBasinState(plain).size(), saveBasinState(Basin(sized(20, 10))).size());
+}
+
+TEST(TankState, BrokenTankSectionsAreRefused)
+{
+    Basin b = tank(40, 30, 1);
+    b.step();
+    const std::vector<unsigned char> good = saveBasinState(b);
+    // The last section is the step count's (4 + 8 + 8 bytes): every cut into it
+    // is refused, never read past.
+    for (size_t cut = good.size() - 19; cut < good.size(); ++cut)
+        EXPECT_THROW(restoreBasinState(good.data(), cut), BasinStateError) << cut;
+    // A source's period turned into a NaN: after the tag and the length, the
+    // count, the kind and five places.
+    std::vector<unsigned char> bad = good;
+    const unsigned char tag[4] = {'S', 'R', 'C', 'S'};
+    const auto at = std::search(bad.begin(), bad.end(), tag, tag + 4) - bad.begin();
+    ASSERT_LT(size_t(at), bad.size());
+    const size_t period = size_t(at) + 4 + 8 + 4 + 4 + 4 * 5;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::memcpy(&bad[period], &nan, 8);
+    try {
+        restoreBasinState(bad.data(), bad.size());
+        ADD_FAILURE() << "a NaN period was accepted";
+    } catch (const BasinStateError& e) {
+        EXPECT_NE(std::string(e.what()).find("period"), std::string::npos) << e.what();
     }
 }
 
