@@ -11,12 +11,19 @@
 
 namespace {
 
-void requireInterior(const Basin& basin, int x, int y, const char* what)
+void requireInterior(int width, int height, int x, int y, const char* what)
 {
-    if (x < 1 || x > basin.width() - 2 || y < 1 || y > basin.height() - 2)
+    if (x < 1 || x > width - 2 || y < 1 || y > height - 2)
         throw std::invalid_argument(std::string(what) + " (" + std::to_string(x) + ", " + std::to_string(y) +
-                                    ") is outside the basin's water cells (1.." + std::to_string(basin.width() - 2) +
-                                    ", 1.." + std::to_string(basin.height() - 2) + ")");
+                                    ") is outside the basin's water cells (1.." + std::to_string(width - 2) +
+                                    ", 1.." + std::to_string(height - 2) + ")");
+}
+
+void requireRadius(int width, int height, int radius)
+{
+    if (radius < 0 || radius > width + height)
+        throw std::invalid_argument("a point source's radius must be 0 or more and within the basin, got " +
+                                    std::to_string(radius));
 }
 
 void checkTiming(double period, double amplitude, double phase, double ramp)
@@ -49,10 +56,8 @@ WaveSource timed(double period, double amplitude, double phase, double ramp)
 WaveSource pointSource(const Basin& basin, int x, int y, int radius, double period, double amplitude, double phase,
                        double ramp)
 {
-    requireInterior(basin, x, y, "a point source's centre");
-    if (radius < 0 || radius > basin.width() + basin.height())
-        throw std::invalid_argument("a point source's radius must be 0 or more and within the basin, got " +
-                                    std::to_string(radius));
+    requireInterior(basin.width(), basin.height(), x, y, "a point source's centre");
+    requireRadius(basin.width(), basin.height(), radius);
     WaveSource s = timed(period, amplitude, phase, ramp);
     s.kind = WaveSource::POINT;
     s.x0 = s.x1 = x;
@@ -69,8 +74,8 @@ WaveSource pointSource(const Basin& basin, int x, int y, int radius, double peri
 WaveSource lineSource(const Basin& basin, int x0, int y0, int x1, int y1, double period, double amplitude,
                       double phase, double ramp)
 {
-    requireInterior(basin, x0, y0, "a line source's first end");
-    requireInterior(basin, x1, y1, "a line source's second end");
+    requireInterior(basin.width(), basin.height(), x0, y0, "a line source's first end");
+    requireInterior(basin.width(), basin.height(), x1, y1, "a line source's second end");
     WaveSource s = timed(period, amplitude, phase, ramp);
     s.kind = WaveSource::LINE;
     s.x0 = x0, s.y0 = y0, s.x1 = x1, s.y1 = y1;
@@ -94,6 +99,19 @@ WaveSource lineSource(const Basin& basin, int x0, int y0, int x1, int y1, double
         }
     }
     return s;
+}
+
+void checkSourceSettings(int basinWidth, int basinHeight, bool line, int x0, int y0, int x1, int y1, int radius,
+                         double period, double amplitude, double phase, double ramp)
+{
+    if (line) {
+        requireInterior(basinWidth, basinHeight, x0, y0, "a line source's first end");
+        requireInterior(basinWidth, basinHeight, x1, y1, "a line source's second end");
+    } else {
+        requireInterior(basinWidth, basinHeight, x0, y0, "a point source's centre");
+        requireRadius(basinWidth, basinHeight, radius);
+    }
+    checkTiming(period, amplitude, phase, ramp);
 }
 
 double sourceDisplacement(const WaveSource& s, uint64_t k, double timestep)

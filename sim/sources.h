@@ -38,6 +38,10 @@ WaveSource pointSource(const Basin& basin, int x, int y, int radius, double peri
 WaveSource lineSource(const Basin& basin, int x0, int y0, int x1, int y1, double period, double amplitude,
                       double phase, double ramp);
 
+// The same checks without a basin, for readers that have only its size.
+void checkSourceSettings(int basinWidth, int basinHeight, bool line, int x0, int y0, int x1, int y1, int radius,
+                         double period, double amplitude, double phase, double ramp);
+
 // D(k) of a source, in double.
 double sourceDisplacement(const WaveSource& source, uint64_t k, double timestep);
 

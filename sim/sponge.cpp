@@ -37,13 +37,13 @@ std::string spongeEdgeLetters(unsigned edges)
     return letters;
 }
 
-void setSponge(Basin& basin, int width, unsigned edges, double strength)
+void checkSponge(int basinWidth, int basinHeight, int width, unsigned edges, double strength)
 {
     if (width < 0)
         throw std::invalid_argument("sponge width must be 0 (none) or more cells, got " + std::to_string(width));
     // A layer may reach the middle of the water across the edges it lines.
     const bool across = (edges & (SPONGE_WEST | SPONGE_EAST)) != 0, along = (edges & (SPONGE_SOUTH | SPONGE_NORTH)) != 0;
-    const int inner = std::min(across ? basin.width() - 2 : INT_MAX, along ? basin.height() - 2 : INT_MAX);
+    const int inner = std::min(across ? basinWidth - 2 : INT_MAX, along ? basinHeight - 2 : INT_MAX);
     if (edges != 0 && width > inner / 2)
         throw std::invalid_argument("sponge width " + std::to_string(width) + " is more than half the basin's " +
                                     std::to_string(inner) + " water cells across");
@@ -51,6 +51,11 @@ void setSponge(Basin& basin, int width, unsigned edges, double strength)
         throw std::invalid_argument("sponge strength must be in (0, 1], got " + std::to_string(strength));
     if ((edges & ~15u) != 0)
         throw std::invalid_argument("unknown sponge edge bits");
+}
+
+void setSponge(Basin& basin, int width, unsigned edges, double strength)
+{
+    checkSponge(basin.width(), basin.height(), width, edges, strength);
     Sponge s;
     s.width = edges == 0 ? 0 : width;
     s.edges = width == 0 ? 0 : edges;

@@ -34,6 +34,9 @@ struct Sponge {
 unsigned spongeEdges(const std::string& letters);
 std::string spongeEdgeLetters(unsigned edges);
 
+// The checks of setSponge for a basin of this size.
+void checkSponge(int basinWidth, int basinHeight, int width, unsigned edges, double strength);
+
 // Sets the basin's sponge (width 0 removes it). Throws std::invalid_argument for
 // a negative width, a width beyond half the basin, or a strength outside (0, 1].
 void setSponge(Basin& basin, int width, unsigned edges, double strength = DEFAULT_SPONGE_STRENGTH);
