@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdio>
 
-#include "app/state.h"
 #include "sim/drops.h"
 
 namespace {
@@ -23,21 +22,20 @@ int pointerToCell(int pixel, int cells, int extent)
 
 } // namespace
 
-void addDrop(int cx, int cy, int r, float increment) { basin.addDrop(cx, cy, r, increment); }
-
-void randomDrop() { basin.randomDrop(); }
-
-float randomFloat(float lo, float hi) { return randomFloat(basin.generator, lo, hi); }
-
-void dropAtPointer(int x, int y)
+void dropAtPointer(Program& program, int x, int y)
 {
+    Basin& basin = program.basin;
+    const View& view = program.view;
     // A window without area has no pixel under the pointer.
-    if (windowWidth <= 0 || windowHeight <= 0)
+    if (view.windowWidth <= 0 || view.windowHeight <= 0)
         return;
-    const int cx = pointerToCell(x, basin.width(), windowWidth);
-    const int cy = pointerToCell(y, basin.height(), windowHeight);
+    const int cx = pointerToCell(x, basin.width(), view.windowWidth);
+    const int cy = pointerToCell(y, basin.height(), view.windowHeight);
+    if (cx >= 0 && cy >= 0 && cx < basin.width() && cy < basin.height() &&
+        basin.walls[size_t(basin.cellIndex(cx, cy))] != 0)
+        return;
     const int r = randomRadius(basin);
-    const float increment = randomFloat(0.1f, 0.7f);
+    const float increment = randomFloat(basin.generator, 0.1f, 0.7f);
     std::printf("2D drop x/y%d %d\n", cx, cy);
     basin.addDrop(cx, cy, std::max(r, 1), increment);
 }

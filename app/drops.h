@@ -1,16 +1,10 @@
 #pragma once
 
-// The program's drops on its basin (app/state.h): the key 'd' and the middle button.
+// The program's drops on its basin: the key 'd' and the middle button.
 
-// Raises a patch of the program's basin (Basin::addDrop).
-void addDrop(int cx, int cy, int r, float increment);
+#include "app/program.h"
 
-// Key 'd': a drop at a random place.
-void randomDrop();
-
-// Middle button: a drop under the pointer (window pixels, origin top-left);
-// prints "2D drop x/y<cx> <cy>".
-void dropAtPointer(int x, int y);
-
-// A value in [lo, hi) from the program's drop generator.
-float randomFloat(float lo, float hi);
+// Middle button: a drop under the pointer (window pixels, origin top-left),
+// each pixel axis scaled to the basin's cells; prints "2D drop x/y<cx> <cy>".
+// Nothing happens where the cell under the pointer is a wall.
+void dropAtPointer(Program& program, int x, int y);

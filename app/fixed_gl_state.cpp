@@ -2,10 +2,9 @@
 
 #include <GL/gl.h>
 
-#include "app/state.h"
-
-void setFixedGlState()
+void setFixedGlState(View& view)
 {
+    float* lightPosition = view.lightPosition;
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_CULL_FACE);

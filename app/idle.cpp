@@ -3,18 +3,10 @@
 #include <GL/glut.h>
 
 #include "app/perf_counter.h"
-#include "app/state.h"
-#include "sim/step.h"
+#include "app/program.h"
 
 void idle()
 {
-    const int64_t now = queryPerformanceCounter();
-    perfDelta = now - perfLast;
-    perfLast = now;
-
-    // The step size is fixed; perfDelta only feeds the frame-rate overlay.
-    if (!paused)
-        simulationStep();
-
+    advanceProgram(activeProgram(), queryPerformanceCounter());
     glutPostRedisplay();
 }

@@ -2,12 +2,10 @@
 
 #include <GL/glu.h>
 
-#include "app/state.h"
-
-void reshape(int width, int height)
+void resizeView(Program& program, int width, int height)
 {
-    windowWidth = width;
-    windowHeight = height;
+    program.view.windowWidth = width;
+    program.view.windowHeight = height;
 
     glViewport(0, 0, width, height);
 
@@ -16,8 +14,11 @@ void reshape(int width, int height)
     const double aspect = double(width) / double(height > 0 ? height : 1);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, aspect, 1.0, 550.0);
+    gluPerspective(FIELD_OF_VIEW_DEGREES, aspect, NEAR_PLANE,
+                   farPlane(program.basin.width(), program.basin.height()));
 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
+
+void reshape(int width, int height) { resizeView(activeProgram(), width, height); }

@@ -9,7 +9,6 @@
 
 namespace {
 
-const char* const SKYBOX_FILE = "skybox.tga";
 const uint32_t SKYBOX_FLAGS = 0x00602490;
 const uint8_t SKYBOX_PRIORITY = 10;
 
@@ -45,14 +44,14 @@ void drawSkyCube(float h)
 
 } // namespace
 
-Skybox::Skybox()
+Skybox::Skybox(const std::string& path)
 {
     halfSize = 10.0f;
     texture = nullptr;
 
     Image image;
-    if (image.Read(SKYBOX_FILE) < 0) {
-        fprintf(stderr, "Skybox: Failed to read texture file: %s\n", SKYBOX_FILE);
+    if (image.Read(path.c_str()) < 0) {
+        fprintf(stderr, "Skybox: Failed to read texture file: %s\n", path.c_str());
         exit(-1);
     }
     texture = new TextureMap();

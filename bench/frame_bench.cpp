@@ -18,7 +18,7 @@
 
 #include "app/fixed_gl_state.h"
 #include "app/reshape.h"
-#include "app/state.h"
+#include "tests/support/program_names.h"
 #include "render/camera.h"
 #include "render/display.h"
 #include "render/surface.h"
@@ -53,7 +53,7 @@ void openWindow()
 void setFixedState()
 {
     reshape(windowWidth, windowHeight);
-    setFixedGlState();
+    setFixedGlState(view);
     initFont();
 }
 
@@ -63,8 +63,8 @@ void makeWaves()
 {
     resetFields();
     resetRanges();
-    addDrop(80, 80, 6, 0.1f);
-    addDrop(40, 120, 4, 0.05f);
+    basin.addDrop(80, 80, 6, 0.1f);
+    basin.addDrop(40, 120, 4, 0.05f);
     for (int i = 0; i < 40; ++i)
         simulationStep();
     colorMode = 1;
@@ -78,18 +78,18 @@ double buildPerVertexWithoutGl()
     double sum = 0.0;
     for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y) {
         for (int r : {y + 1, y}) {
-            const VertexColor c = vertexColor(unsigned(cellIndex(0, r)));
-            sum += c.red + c.green + c.blue + float(scaledHeight(0, r));
+            const VertexColor c = vertexColor(colorInputs(basin, colorOffsets), unsigned(cellIndex(0, r)));
+            sum += c.red + c.green + c.blue + float(scaledHeight(gridOf(basin), 0, r));
         }
         for (int x = 1; x < GRID_SIZE; ++x) {
-            const VertexColor ca = vertexColor(unsigned(cellIndex(x, y + 1)));
-            const SurfaceNormal na = upperNormal(x, y);
+            const VertexColor ca = vertexColor(colorInputs(basin, colorOffsets), unsigned(cellIndex(x, y + 1)));
+            const SurfaceNormal na = upperNormal(gridOf(basin), x, y);
             sum += ca.red + ca.green + ca.blue;
-            sum += float(na.x) + float(na.y) + float(na.z) + float(scaledHeight(x, y + 1));
-            const VertexColor cb = vertexColor(unsigned(cellIndex(x, y)));
-            const SurfaceNormal nb = lowerNormal(x, y);
+            sum += float(na.x) + float(na.y) + float(na.z) + float(scaledHeight(gridOf(basin), x, y + 1));
+            const VertexColor cb = vertexColor(colorInputs(basin, colorOffsets), unsigned(cellIndex(x, y)));
+            const SurfaceNormal nb = lowerNormal(gridOf(basin), x, y);
             sum += cb.red + cb.green + cb.blue;
-            sum += float(nb.x) + float(nb.y) + float(nb.z) + float(scaledHeight(x, y));
+            sum += float(nb.x) + float(nb.y) + float(nb.z) + float(scaledHeight(gridOf(basin), x, y));
         }
     }
     return sum;
@@ -126,18 +126,18 @@ void drawSurfacePerVertex()
     for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y) {
         glBegin(GL_TRIANGLE_STRIP);
         for (int r : {y + 1, y}) {
-            setVertexColor(unsigned(cellIndex(0, r)));
-            glVertex3f(0.0f, float(scaledHeight(0, r)), float(r));
+            setVertexColor(colorInputs(basin, colorOffsets), unsigned(cellIndex(0, r)));
+            glVertex3f(0.0f, float(scaledHeight(gridOf(basin), 0, r)), float(r));
         }
         for (int x = 1; x < GRID_SIZE; ++x) {
-            setVertexColor(unsigned(cellIndex(x, y + 1)));
-            const SurfaceNormal na = upperNormal(x, y);
+            setVertexColor(colorInputs(basin, colorOffsets), unsigned(cellIndex(x, y + 1)));
+            const SurfaceNormal na = upperNormal(gridOf(basin), x, y);
             glNormal3f(float(na.x), float(na.y), float(na.z));
-            glVertex3f(float(x), float(scaledHeight(x, y + 1)), float(y + 1));
-            setVertexColor(unsigned(cellIndex(x, y)));
-            const SurfaceNormal nb = lowerNormal(x, y);
+            glVertex3f(float(x), float(scaledHeight(gridOf(basin), x, y + 1)), float(y + 1));
+            setVertexColor(colorInputs(basin, colorOffsets), unsigned(cellIndex(x, y)));
+            const SurfaceNormal nb = lowerNormal(gridOf(basin), x, y);
             glNormal3f(float(nb.x), float(nb.y), float(nb.z));
-            glVertex3f(float(x), float(scaledHeight(x, y)), float(y));
+            glVertex3f(float(x), float(scaledHeight(gridOf(basin), x, y)), float(y));
         }
         glEnd();
     }
@@ -146,8 +146,8 @@ void drawSurfacePerVertex()
 // The surface as a running frame draws it: the fields changed, so it rebuilds.
 void drawSurfaceRebuilt()
 {
-    noteFieldsChanged();
-    drawSurface();
+    basin.noteFieldsChanged();
+    drawSurface(basin, colorOffsets, view.surface);
 }
 
 struct FrameCost {
@@ -189,12 +189,12 @@ double timeDisplay(int frames)
 // Both passes: what a running frame in a mode with a field rebuilds.
 double timeAttributePasses(VertexAttributes& a, int frames)
 {
-    buildSurfaceGeometry(a);
-    buildSurfaceColors(a);
+    buildSurfaceGeometry(gridOf(basin), a);
+    buildSurfaceColors(gridOf(basin), colorInputs(basin, colorOffsets), a);
     const double start = threadCpuMilliseconds();
     for (int i = 0; i < frames; ++i) {
-        buildSurfaceGeometry(a);
-        buildSurfaceColors(a);
+        buildSurfaceGeometry(gridOf(basin), a);
+        buildSurfaceColors(gridOf(basin), colorInputs(basin, colorOffsets), a);
     }
     return (threadCpuMilliseconds() - start) / frames;
 }
@@ -227,7 +227,7 @@ int main(int argc, char** argv)
     const int cpuFrames = frames * 10;
     const std::vector<std::string>& names = simd::targetNames();
     VertexAttributes a;
-    sizeVertexAttributes(a);
+    sizeVertexAttributes(a, CELL_COUNT);
     double perVertex = 1e30;
     std::vector<double> passes(names.size(), 1e30);
     for (int round = 0; round < ROUNDS; ++round) {
@@ -251,7 +251,7 @@ int main(int argc, char** argv)
     } ways[] = {
         {"per vertex (before)", drawSurfacePerVertex},
         {"running frame: rebuilt, sent", drawSurfaceRebuilt},
-        {"paused frame: kept, sent", drawSurface},
+        {"paused frame: kept, sent", [] { drawSurface(basin, colorOffsets, view.surface); }},
     };
     FrameCost culled[3], drawn[3];
     for (int round = 0; round < ROUNDS; ++round) {

@@ -83,7 +83,7 @@ def step(h, u, v, height_change):
 
 
 def start_state():
-    rm.use_solver(rm.solvers()[0])
+    rm.use_target(rm.targets()[0])
     rm.color_mode = 0
     rm.reset()
     rm.add_drop(80, 80, 6, 0.35)
@@ -138,7 +138,7 @@ def main():
     h, u, v, hc = (rm.field(n).copy() for n in ("h", "u", "v", "heightChange"))
     numpy = timed(lambda: [step(h, u, v, hc) for _ in range(args.numpy_steps)],
                   args.repeat) / args.numpy_steps
-    print("solver %s; best of %d runs" % (rm.solver(), args.repeat))
+    print("solver %s; best of %d runs" % (rm.target(), args.repeat))
     print("module step(%d):      %.4f ms per step" % (args.steps, 1e3 * module))
     print("replay tool, %d steps: %.4f ms per step (%.1f ms start-up taken off)"
           % (args.steps, 1e3 * replay_step, 1e3 * replay_start))

@@ -1,6 +1,7 @@
 // Times the solver: one step of a disturbed basin per target, size and thread
-// count (ns per cell in the counters), the seed's stages one by one, and two
-// basins stepped in two threads against one thread stepping both.
+// count (ns per cell in the counters), the stages one by one on the default
+// 160 x 160 basin, and two basins stepped in two threads against one thread
+// stepping both.
 
 #include <benchmark/benchmark.h>
 
@@ -21,7 +22,8 @@
 namespace {
 
 // A few hundred steps after a handful of drops: waves everywhere, not rest. The
-// drops scale with the basin, so every size is as busy as the seed's.
+// drops scale with the basin, so every size is as busy as the default 160 x 160
+// basin.
 Basin disturbedBasin(int size, int mode, int threads = 1)
 {
     BasinConfig config;
@@ -33,7 +35,8 @@ Basin disturbedBasin(int size, int mode, int threads = 1)
     const int drops = std::max(1, size * size / (160 * 160)) * 10;
     for (int k = 0; k < drops; ++k)
         basin.randomDrop();
-    // About the seed's 100 steps of spreading, fewer where a step costs more.
+    // About 100 steps of spreading on the default 160 x 160 basin, fewer where a
+    // step costs more.
     const int steps = std::max(5, int(100 * 160 * 160 / basin.cellCount()));
     for (int k = 0; k < steps; ++k)
         basin.step();
@@ -161,8 +164,8 @@ int main(int argc, char** argv)
     for (int size : {160, 97})
         for (int mode : {0, 6})
             checkTargetsAgree(size, mode);
-    // BM_Step/<target>/<size>/<threads>: every target on one thread from the seed's
-    // size to 1,024; the default target up to 4,096, on one thread and on every core.
+    // BM_Step/<target>/<size>/<threads>: every target on one thread from the default
+    // basin's 160 to 1,024; the default target up to 4,096, on one thread and on every core.
     const int cores = availableThreads();
     for (const std::string& target : simd::targetNames()) {
         const bool best = target == simd::targetNames().front();

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-#include <GL/gl.h>
+#include <GL/glut.h>
 
-#include "app/state.h"
-#include "app/drops.h"
+#include "app/reshape.h"
+#include "input/controls.h"
 
 namespace {
 
@@ -19,41 +19,24 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/)
     switch (key) {
     case ESCAPE:
         std::exit(0);
-    case '0':
-    case '1':
-    case '2':
-    case '3':
-    case '4':
-    case '5':
-    case '6':
-        colorMode = key - '0';
-        break;
-    case 'b':
-        // Equal offsets give equal channels: grey tones.
-        colorOffsets[0] = 0.0;
-        colorOffsets[1] = 0.0;
-        break;
-    case 'c':
-        colorOffsets[0] = COLOR_OFFSETS_AT_START[0];
-        colorOffsets[1] = COLOR_OFFSETS_AT_START[1];
-        break;
-    case 'd':
-        randomDrop();
-        break;
     case 'f':
         glShadeModel(GL_FLAT);
-        break;
-    case 'p':
-        paused = !paused;
-        break;
-    case 'r':
-        resetFields();
         break;
     case 's':
         glShadeModel(GL_SMOOTH);
         break;
     default:
-        // Every other key, upper case included, is ignored.
+        pressKey(activeProgram(), key);
         break;
+    }
+}
+
+void special(int key, int /*x*/, int /*y*/)
+{
+    static_assert(GLUT_KEY_F2 == GLUT_KEY_F1 + 1 && GLUT_KEY_F5 == GLUT_KEY_F1 + 4, "F1 to F5 in a row");
+    Program& program = activeProgram();
+    if (key >= GLUT_KEY_F1 && key <= GLUT_KEY_F5 && pressFunctionKey(program, key - GLUT_KEY_F1 + 1)) {
+        // Another basin may need another far plane.
+        resizeView(program, program.view.windowWidth, program.view.windowHeight);
     }
 }

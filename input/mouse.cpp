@@ -1,23 +1,26 @@
 #include "input/mouse.h"
 
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 
-#include "app/state.h"
-#include "render/camera.h"
-#include "app/drops.h"
+#include "input/controls.h"
+
+static_assert(GLUT_LEFT_BUTTON == BUTTON_LEFT && GLUT_MIDDLE_BUTTON == BUTTON_MIDDLE &&
+                  GLUT_RIGHT_BUTTON == BUTTON_RIGHT && GLUT_DOWN == BUTTON_DOWN && GLUT_UP == BUTTON_UP,
+              "the controls take GLUT's numbers");
 
 void mouse(int button, int state, int x, int y)
 {
-    // Any button event ends a zoom; only a right press starts one.
-    zoomDrag = false;
-    if (button == GLUT_RIGHT_BUTTON && state == GLUT_DOWN) {
-        zoomDrag = true;
-    } else if (button == GLUT_MIDDLE_BUTTON && state == GLUT_DOWN) {
-        dropAtPointer(x, y);
-    }
+    // GLUT reports the modifiers only inside its input callbacks; only a left
+    // press reads them.
+    const bool leftPress = button == GLUT_LEFT_BUTTON && state == GLUT_DOWN;
+    const int held = leftPress && glutGet(GLUT_INIT_STATE) ? glutGetModifiers() : 0;
+    Modifiers modifiers;
+    modifiers.shift = (held & GLUT_ACTIVE_SHIFT) != 0;
+    modifiers.ctrl = (held & GLUT_ACTIVE_CTRL) != 0;
+    pressButton(activeProgram(), button, state, x, y, modifiers);
 }
 
-void motion(int x, int y) { dragCamera(x, y); }
+void motion(int x, int y) { dragPointer(activeProgram(), x, y); }
 
 void passiveMotion(int /*x*/, int /*y*/)
 {

@@ -1,7 +1,6 @@
 // ripplemoor._core: the real solver library as a Python extension. A Basin is a
 // basin of the library (sim/basin.h) with a lock of its own; its fields are handed
-// out as NumPy arrays over its own memory. The module-level functions work on the
-// program's basin (app/state.h), as they always have.
+// out as NumPy arrays over its own memory.
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -17,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/state.h"
 #include "python/arguments.h"
+#include "python/docstrings.h"
 #include "scene/scene.h"
 #include "sim/basin.h"
 #include "sim/sources.h"
@@ -28,6 +27,7 @@
 #include "simd/targets.h"
 
 namespace py = pybind11;
+namespace doc = ripplemoor_python::doc;
 using ripplemoor_python::integerArgument;
 using ripplemoor_python::realArgument;
 using ripplemoor_python::textArgument;
@@ -37,11 +37,11 @@ namespace {
 // A basin and the lock that every call touching it takes; step() holds it
 // without the GIL, so a second Python thread on the same basin waits instead of
 // racing the solver, while threads on other basins run. Writes through the views
-// bypass it. Views hold a reference, so the memory outlives the Python object.
+// bypass it. Views hold a reference to the Basin object, so the memory outlives
+// every view.
 struct Box {
     explicit Box(const BasinConfig& config) : owned(std::make_unique<Basin>(config)), basin(owned.get()) {}
     explicit Box(Basin&& restored) : owned(std::make_unique<Basin>(std::move(restored))), basin(owned.get()) {}
-    explicit Box(Basin& shared) : basin(&shared) {}
     std::unique_ptr<Basin> owned;
     Basin* basin;
     std::mutex mutex;
@@ -118,31 +118,30 @@ BoxPtr makeBox(const BasinConfig& config)
 
 // ---- views ------------------------------------------------------------------------
 
-// An array over the basin's memory, shape (height, width), indexed [y, x]; the
-// capsule keeps the basin alive for as long as the view lives.
+// An array over the basin's memory, shape (height, width), indexed [y, x]. Its
+// base is the Basin object itself, which the view keeps alive (one reference
+// each) for as long as it lives.
 template <typename T>
-py::array viewOf(const BoxPtr& box, T* data, const py::dtype& dtype)
+py::array viewOf(const py::object& owner, T* data, const py::dtype& dtype)
 {
-    auto* keep = new BoxPtr(box);
-    const py::capsule owner(keep, [](void* p) { delete static_cast<BoxPtr*>(p); });
-    const Basin& b = *box->basin;
+    const Basin& b = owner.cast<const PyBasin&>().basin();
     const py::ssize_t w = b.width(), h = b.height();
     return py::array(dtype, {h, w}, {py::ssize_t(sizeof(T)) * w, py::ssize_t(sizeof(T))}, data, owner);
 }
 
-py::array fieldView(const PyBasin& self, const py::object& nameArg, const char* function)
+py::array fieldView(const py::object& self, const py::object& nameArg, const char* function)
 {
     const std::string name = textArgument(nameArg, function, "name");
     const NamedField* found = findField(name);
     if (found == nullptr)
         throw py::value_error(std::string(function) + "(): unknown name '" + name + "'; the fields are " +
                               fieldNameList());
-    return viewOf(self.box(), (self.basin().*found->field).data(), py::dtype::of<float>());
+    return viewOf(self, (self.cast<const PyBasin&>().basin().*found->field).data(), py::dtype::of<float>());
 }
 
-py::array wallsView(const PyBasin& self)
+py::array wallsView(const py::object& self)
 {
-    return viewOf(self.box(), self.basin().walls.data(), py::dtype("bool"));
+    return viewOf(self, self.cast<const PyBasin&>().basin().walls.data(), py::dtype("bool"));
 }
 
 // ---- operations -------------------------------------------------------------------
@@ -292,6 +291,14 @@ void useTargetChecked(const py::object& nameArg, const char* function)
         return;
     throw py::value_error(std::string(function) + "(): unknown or unavailable target '" + name +
                           "'; this processor offers: " + simd::targetList());
+}
+
+// A DeprecationWarning, shown where the caller's code runs in __main__.
+void deprecated(const char* name, const char* instead)
+{
+    const std::string text = std::string("ripplemoor.") + name + " is deprecated; use ripplemoor." + instead;
+    if (PyErr_WarnEx(PyExc_DeprecationWarning, text.c_str(), 1) != 0)
+        throw py::error_already_set();
 }
 
 py::list targetNames()
@@ -482,13 +489,6 @@ std::string reprOf(const PyBasin& self)
            (c.threads == 0 ? std::string("None") : std::to_string(c.threads)) + ")";
 }
 
-// The program's basin, for the module-level functions of the first module.
-const PyBasin& programBasin()
-{
-    static const PyBasin program(std::make_shared<Box>(basin));
-    return program;
-}
-
 // ---- scenes ----------------------------------------------------------------------
 
 // A str or os.PathLike, as open() takes it.
@@ -508,18 +508,21 @@ void bindScenes(py::module_& m, py::class_<PyBasin>& basinClass)
         "from_scene",
         [](const py::object& path, const py::object& threads) {
             const Scene scene = readScene(pathArgument(path, "from_scene"));
-            BasinConfig config = scene.config;
-            config.threads = threadsArgument(threads, "from_scene");
-            BoxPtr box = makeBox(config);
-            *box->basin = basinOfScene(scene, config.threads);
-            return PyBasin(box);
+            // The scene's basin moves into the box: one allocation of the fields.
+            return PyBasin(std::make_shared<Box>(basinOfScene(scene, threadsArgument(threads, "from_scene"))));
         },
         py::arg("path"), py::kw_only(), py::arg("threads") = py::none(),
         "from_scene(path, *, threads=None)\n--\n\n"
         "A basin at rest made as the scene file at path says: its size, constants,\n"
-        "walls and colour mode. A preset's name (scene_presets()) works wherever a\n"
-        "path does. A bad file raises SceneError, a ValueError whose text is\n"
-        "'FILE:LINE: reason'.");
+        "walls and colour mode.\n\n"
+        "Parameters\n----------\n"
+        "path : str or os.PathLike\n"
+        "    The scene file, or a preset's name (scene_presets()).\n"
+        "threads : int or None\n"
+        "    As the constructor takes it.\n\n"
+        "Raises\n------\n"
+        "SceneError\n"
+        "    For a bad file: a ValueError whose text is 'FILE:LINE: reason'.");
     basinClass.def(
         "to_scene",
         [](const PyBasin& self, const py::object& path) {
@@ -528,10 +531,13 @@ void bindScenes(py::module_& m, py::class_<PyBasin>& basinClass)
             writeScene(sceneOfBasin(self.basin()), file);
         },
         py::arg("path"),
-        "to_scene(path)\n--\n\n"
-        "Writes the basin's size, constants, walls and colour mode as a scene file\n"
-        "at path, its walls as a PNG mask beside it (.png in place of .toml).\n"
-        "from_scene(path) gives this basin's make-up back, bit for bit.");
+        "to_scene(self, path)\n--\n\n"
+        "Writes the basin's size, constants, walls and colour mode as a scene file.\n\n"
+        "from_scene(path) gives this basin's make-up back, bit for bit.\n\n"
+        "Parameters\n----------\n"
+        "path : str or os.PathLike\n"
+        "    The scene file to write; the walls go into a PNG mask beside it\n"
+        "    (.png in place of .toml).");
     m.def("scene_presets", &presetNames,
           "scene_presets()\n--\n\n"
           "The names of the preset scenes that Basin.from_scene takes in place of a path.");
@@ -541,17 +547,17 @@ void bindScenes(py::module_& m, py::class_<PyBasin>& basinClass)
 
 PYBIND11_MODULE(_core, m)
 {
-    // Each docstring opens with its own text signature, which inspect and help() read.
+    // Each docstring opens with its own text signature, which inspect and help() read
+    // (python/docstrings.h).
     py::options options;
     options.disable_function_signatures();
     m.doc() = "The compiled core of ripplemoor; use the ripplemoor package.";
-    startSimulation();
 
     const BasinConfig defaults;
-    m.attr("GRID_SIZE") = GRID_SIZE;
-    m.attr("TIMESTEP") = double(TIMESTEP);
-    m.attr("CELL_SIZE") = double(CELL_SIZE);
-    m.attr("GRAVITY") = GRAVITY;
+    m.attr("GRID_SIZE") = defaults.width;
+    m.attr("TIMESTEP") = double(defaults.timestep);
+    m.attr("CELL_SIZE") = double(defaults.cellSize);
+    m.attr("GRAVITY") = defaults.gravity;
     m.attr("FIELD_NAMES") = [] {
         py::tuple names(FIELD_COUNT);
         for (int k = 0; k < FIELD_COUNT; ++k)
@@ -559,21 +565,7 @@ PYBIND11_MODULE(_core, m)
         return names;
     }();
 
-    py::class_<PyBasin> basinClass(m, "Basin",
-                        "Basin(width=160, height=160, *, cell_size=0.3125, timestep=0.0625, gravity=10.0,\n"
-                        "      rest_height=1.0, threads=None)\n"
-                        "--\n\n"
-                        "A basin of water on a staggered grid of width x height cells: h at the\n"
-                        "cell centres, u on the face between cells (x-1, y) and (x, y), v on the\n"
-                        "face between (x, y-1) and (x, y). Each basin is independent: basins in\n"
-                        "different threads step in parallel, each under its own lock.\n\n"
-                        "width and height are at least 3; cell_size, timestep and rest_height are\n"
-                        "rounded to float32 as the solver uses them; gravity stays a double. All\n"
-                        "must be finite and positive. A size whose fields would not fit in this\n"
-                        "machine's memory raises ValueError before anything is allocated.\n\n"
-                        "threads is how many threads step() uses: None picks every core for\n"
-                        "basins of 512 x 512 cells or more, where the bands pay for their start\n"
-                        "and one thread below. Every count gives the same bits.");
+    py::class_<PyBasin> basinClass(m, "Basin", doc::BASIN);
     basinClass
         .def(py::init([](const py::object& width, const py::object& height, const py::object& cellSize,
                          const py::object& timestep, const py::object& gravity, const py::object& restHeight,
@@ -583,7 +575,8 @@ PYBIND11_MODULE(_core, m)
              py::arg("width") = defaults.width, py::arg("height") = defaults.height, py::kw_only(),
              py::arg("cell_size") = double(defaults.cellSize), py::arg("timestep") = double(defaults.timestep),
              py::arg("gravity") = defaults.gravity, py::arg("rest_height") = double(defaults.restHeight),
-             py::arg("threads") = py::none())
+             py::arg("threads") = py::none(),
+             doc::INIT)
         .def_property_readonly("width", [](const PyBasin& s) { return s.basin().width(); },
                                "Cells along x (columns).")
         .def_property_readonly("height", [](const PyBasin& s) { return s.basin().height(); },
@@ -605,15 +598,9 @@ PYBIND11_MODULE(_core, m)
                 s.basin().setThreads(threads);
             },
             "Threads that step() uses (set None for the default by size); never changes a bit.")
-        .def("field", [](const PyBasin& s, const py::object& name) { return fieldView(s, name, "field"); },
+        .def("field", [](const py::object& s, const py::object& name) { return fieldView(s, name, "field"); },
              py::arg("name"),
-             "field(name)\n--\n\n"
-             "The field called name as a writable float32 array of shape (height,\n"
-             "width), indexed [y, x] for cell (x, y). It is the basin's own memory, not\n"
-             "a copy: writes take effect in the next step, and the view stays valid\n"
-             "(and keeps the basin alive) for as long as it lives, reset() included.\n\n"
-             "Names: h, u, v, heightChange, heightAccel, speedSq, flowDirection,\n"
-             "energyProduct, scratch. An unknown name raises ValueError.")
+             doc::FIELD)
         .def_property_readonly("walls", &wallsView,
                                "The walls as a writable bool array of shape (height, width), indexed\n"
                                "[y, x]: True marks a solid cell, which holds no water. No flow crosses\n"
@@ -621,25 +608,16 @@ PYBIND11_MODULE(_core, m)
                                "count in neither the ranges nor the volume. Write it between steps;\n"
                                "reset() then empties the new walls.")
         .def("step", &step, py::arg("n") = 1,
-             "step(n=1)\n--\n\n"
-             "Runs n whole simulation steps (advect h, u, v; height update; velocity\n"
-             "update; border copy), without holding the GIL and under the basin's own\n"
-             "lock. n < 0 raises ValueError.")
+             doc::STEP)
         .def("add_drop", &addDrop, py::arg("cx"), py::arg("cy"), py::arg("radius"), py::arg("increment"),
-             "add_drop(cx, cy, radius, increment)\n--\n\n"
-             "Raises the 2r x 2r patch of columns cx-r..cx+r-1 and rows cy-r..cy+r-1\n"
-             "of h by increment (r = radius, at least 1), capping each cell at 1.1 times\n"
-             "the rest height. The patch is clipped at the edges and skips walls.")
+             doc::ADD_DROP)
         .def(
             "random_drop",
             [](const PyBasin& s) {
                 std::lock_guard<std::mutex> lock(s.mutex());
                 s.basin().randomDrop();
             },
-            "random_drop()\n--\n\n"
-            "A drop at a random place of the basin, with a radius of up to 5 % of its\n"
-            "shorter side (at least 1) and an increment in [0.01, 0.07), from four draws\n"
-            "of the basin's own generator.")
+            doc::RANDOM_DROP)
         .def(
             "seed",
             [](const PyBasin& s, const py::object& value) {
@@ -648,41 +626,30 @@ PYBIND11_MODULE(_core, m)
                 s.basin().generator.seed(uint32_t(v));
             },
             py::arg("s"),
-            "seed(s)\n--\n\n"
-            "Seeds the basin's drop generator; s is 0 to 2**32-1. It draws what the\n"
-            "GNU C library's rand() draws after srand(s).")
+            doc::SEED)
         .def(
             "reset",
             [](const PyBasin& s) {
                 std::lock_guard<std::mutex> lock(s.mutex());
                 s.basin().reset();
             },
-            "reset()\n--\n\n"
-            "The return to rest: h = rest height (0 in walls), every other field 0.\n"
-            "The colour mode, the ranges and the walls stay; views stay valid.")
+            doc::RESET)
         .def_property(
             "color_mode", [](const PyBasin& s) { return s.basin().colorMode; }, &setColorMode,
             "The colour mode, 0 to 6: which derived field and range each step computes\n"
             "(0 plain, 1 h, 2 heightChange, 3 heightAccel, 4 speedSq, 5 flowDirection,\n"
             "6 energyProduct). A value outside 0 to 6 raises ValueError.")
         .def("ranges", &ranges,
-             "ranges()\n--\n\n"
-             "The 18 range variables (hMax, hMin, hScale, heightChangeMax, ...,\n"
-             "energyProductScale) as a dict, as the latest step left them.")
+             doc::RANGES)
         .def("dump", &dump,
-             "dump()\n--\n\n"
-             "The state as the replay tool's 'dump' writes it: h, u, v, heightChange,\n"
-             "heightAccel, speedSq, flowDirection, energyProduct (width x height\n"
-             "little-endian float32 each), then the 18 range variables.")
+             doc::DUMP)
         .def(
             "state_hash",
             [](const PyBasin& s) {
                 std::lock_guard<std::mutex> lock(s.mutex());
                 return s.basin().stateHash();
             },
-            "state_hash()\n--\n\n"
-            "64-bit FNV-1a of dump(), the value that the replay tool's 'hash' prints\n"
-            "in hexadecimal.")
+            doc::STATE_HASH)
         .def("add_point_source", &addPointSource, py::arg("x"), py::arg("y"), py::kw_only(), py::arg("period"),
              py::arg("amplitude"), py::arg("phase") = 0.0, py::arg("radius") = 1, py::arg("ramp") = 2.0,
              "add_point_source(x, y, *, period, amplitude, phase=0.0, radius=1, ramp=2.0)\n--\n\n"
@@ -726,7 +693,10 @@ PYBIND11_MODULE(_core, m)
             },
             "The sponge as (width, edges, strength).")
         .def_property_readonly(
-            "bed", [](const PyBasin& s) { return viewOf(s.box(), s.basin().bed.data(), py::dtype::of<float>()); },
+            "bed",
+            [](const py::object& self) {
+                return viewOf(self, self.cast<const PyBasin&>().basin().bed.data(), py::dtype::of<float>());
+            },
             "The bed's elevation as a writable float32 view [y, x], 0 by default: the\n"
             "water column at rest is h = rest_height - bed and the surface h + bed\n"
             "drives the flow. Call reset() after writing it to bring the water to rest\n"
@@ -765,9 +735,7 @@ PYBIND11_MODULE(_core, m)
             },
             py::arg("n"), py::arg("every"), py::arg("places"))
         .def("copy", &copyOf,
-             "copy()\n--\n\n"
-             "An independent basin with the same configuration, fields, walls, mode,\n"
-             "ranges and generator state: its next steps give this one's bits.")
+             doc::COPY)
         .def("__copy__", &copyOf)
         .def("__deepcopy__", [](const PyBasin& s, const py::object&) { return copyOf(s); })
         .def("__repr__", &reprOf)
@@ -783,34 +751,28 @@ PYBIND11_MODULE(_core, m)
     for (const NamedField& f : BASIN_FIELDS) {
         const std::string name = f.name;
         basinClass.def_property_readonly(
-            f.name, [name](const PyBasin& s) { return fieldView(s, py::str(name), "field"); },
+            f.name, [name](const py::object& s) { return fieldView(s, py::str(name), "field"); },
             ("The field " + name + " as a writable float32 view [y, x] of the basin's memory.").c_str());
     }
 
     m.def("_basin_from_state", &basinFromState, "Rebuilds a pickled Basin from its saved state.");
     m.def("step_all", &stepAll, py::arg("basins"), py::arg("n") = 1,
-          "step_all(basins, n=1)\n--\n\n"
-          "Steps every basin of the sequence n times, the basins side by side on a\n"
-          "pool of threads (one per core), without the GIL; returns when all are\n"
-          "done. Each basin ends as if stepped alone. A basin listed twice raises\n"
-          "ValueError.");
-
-    m.def("_program_basin", [] { return programBasin(); },
-          "The program's basin, which the module-level functions work on.");
+          doc::STEP_ALL);
 
     m.def("targets", &targetNames,
-          "targets()\n--\n\n"
-          "The vector targets this processor offers, as 'ripplemoor-replay --target\n"
-          "list' prints them: the kernels' instruction sets, the default first, and\n"
-          "'portable'. Every one gives the same bits.");
+          doc::TARGETS);
     m.def("use_target", [](const py::object& name) { useTargetChecked(name, "use_target"); }, py::arg("name"),
-          "use_target(name)\n--\n\n"
-          "Selects the target of every kernel, process-wide; an unknown or\n"
-          "unavailable one raises ValueError.");
-    m.def("target", [] { return simd::chosenTargetName(); }, "target()\n--\n\nThe name of the target in use.");
-    // The earlier names of the same choice.
-    m.def("solvers", &targetNames, "solvers()\n--\n\nThe same as targets().");
-    m.def("use_solver", [](const py::object& name) { useTargetChecked(name, "use_solver"); }, py::arg("name"),
-          "use_solver(name)\n--\n\nThe same as use_target(name).");
-    m.def("solver", [] { return simd::chosenTargetName(); }, "solver()\n--\n\nThe same as target().");
+          doc::USE_TARGET);
+    m.def("target", [] { return simd::chosenTargetName(); }, doc::TARGET);
+    // Deprecated names of the same choice, kept so that older scripts run; each
+    // call says which name to use.
+    m.def("solvers", [] { deprecated("solvers()", "targets()"); return targetNames(); }, doc::SOLVERS);
+    m.def(
+        "use_solver",
+        [](const py::object& name) {
+            deprecated("use_solver()", "use_target()");
+            useTargetChecked(name, "use_solver");
+        },
+        py::arg("name"), doc::USE_SOLVER);
+    m.def("solver", [] { deprecated("solver()", "target()"); return simd::chosenTargetName(); }, doc::SOLVER);
 }

@@ -1,11 +1,7 @@
 #include "render/camera.h"
 
-#include <GL/glu.h>
+#include <algorithm>
 #include <cmath>
-
-#include "app/state.h"
-
-Camera camera;
 
 namespace {
 
@@ -19,17 +15,17 @@ constexpr double ZOOM_PER_PIXEL = 0.1;
 constexpr double THETA_PER_PIXEL = 0.014;
 constexpr double PHI_PER_PIXEL = -0.014;
 
+constexpr int SEED_SIZE = 160;
+constexpr double RADIUS_MAX = 10000.0;
+// The level of water at rest, as drawn (100 x the rest height of 1).
+constexpr double WATER_LEVEL = 100.0;
+
 } // namespace
 
-void Camera::Apply()
+Camera::Vec3 Camera::eyeOffset() const
 {
-    offset.x = radius * std::cos(theta) * std::sin(phi);
-    offset.y = radius * std::cos(phi);
-    offset.z = radius * std::sin(theta) * std::sin(phi);
-
-    gluLookAt(target.x + offset.x, target.y + offset.y, target.z + offset.z,
-              target.x, target.y, target.z,
-              0.0, 1.0, 0.0);
+    return Vec3{radius * std::cos(theta) * std::sin(phi), radius * std::cos(phi),
+                radius * std::sin(theta) * std::sin(phi)};
 }
 
 void Camera::AddPhi(double d)
@@ -55,18 +51,41 @@ void Camera::AddTheta(double d)
 void Camera::AddRadius(double d)
 {
     radius = radius + d;
-    if (radius > 10000.0)
-        radius = 10000.0;
+    if (radius > RADIUS_MAX)
+        radius = RADIUS_MAX;
     else if (radius < 1.0)
         radius = 1.0;
 }
 
-void dragCamera(int x, int y)
+void frameBasin(Camera& camera, int width, int height, bool whole)
 {
-    const int dx = x - lastMouseX;
-    const int dy = y - lastMouseY;
-    lastMouseX = x;
-    lastMouseY = y;
+    camera = Camera();
+    if (width == SEED_SIZE && height == SEED_SIZE && !whole)
+        return;
+    // Cell (x, y) is drawn at (x, level, y): the basin spans 0..width-1 by 0..height-1.
+    camera.target = Camera::Vec3{(width - 1) / 2.0, WATER_LEVEL, (height - 1) / 2.0};
+    // The sphere around the basin seen whole through the narrower of the two
+    // angles of view; 4:3 makes the horizontal one the wider.
+    const double halfDiagonal = 0.5 * std::hypot(double(width), double(height));
+    const double halfAngle = 0.5 * FIELD_OF_VIEW_DEGREES * 3.141592653589793 / 180.0;
+    camera.radius = std::min(RADIUS_MAX, 1.05 * halfDiagonal / std::sin(halfAngle));
+}
+
+double farPlane(int width, int height)
+{
+    Camera framed;
+    frameBasin(framed, width, height, true);
+    if (width == SEED_SIZE && height == SEED_SIZE)
+        return SEED_FAR_PLANE;
+    return std::max(SEED_FAR_PLANE, 2.0 * framed.radius + std::hypot(double(width), double(height)));
+}
+
+void dragCamera(Camera& camera, bool zoomDrag, int& lastX, int& lastY, int x, int y)
+{
+    const int dx = x - lastX;
+    const int dy = y - lastY;
+    lastX = x;
+    lastY = y;
 
     if (dx < -MAX_DRAG_STEP || dx > MAX_DRAG_STEP)
         return;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "app/state.h"
 #include "render/text.h"
 
 int frameRateSample(int64_t delta, int64_t frequency)
@@ -25,20 +24,20 @@ int frameRateSample(int64_t delta, int64_t frequency)
     return int(rate);
 }
 
-void recordFpsSample(int sample)
+void recordFpsSample(FpsRing& ring, int sample)
 {
-    fpsSamples[fpsIndex] = sample;
-    ++fpsIndex;
-    if (fpsIndex >= FPS_SAMPLE_COUNT)
-        fpsIndex = 0;
+    ring.samples[ring.index] = sample;
+    ++ring.index;
+    if (ring.index >= FPS_SAMPLE_COUNT)
+        ring.index = 0;
 }
 
-int averageFps()
+int averageFps(const FpsRing& ring)
 {
     // Summed wide so that slots written from outside can never overflow.
     int64_t sum = 0;
     for (int i = 0; i < FPS_SAMPLE_COUNT; ++i)
-        sum += fpsSamples[i];
+        sum += ring.samples[i];
     return int(double(sum) / double(FPS_SAMPLE_COUNT));
 }
 
@@ -62,13 +61,13 @@ std::string fpsText(int average)
     return text;
 }
 
-int updateFps()
+int updateFps(View& view)
 {
-    recordFpsSample(frameRateSample(perfDelta, perfFrequency));
-    return averageFps();
+    recordFpsSample(view.fps, frameRateSample(view.clock.delta, view.clock.frequency));
+    return averageFps(view.fps);
 }
 
-void drawFps()
+void drawFps(View& view)
 {
-    drawText(fpsText(updateFps()), 0.01f, 0.01f);
+    drawText(fpsText(updateFps(view)), 0.01f, 0.01f);
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/state.h" // the ring, fpsSamples[FPS_SAMPLE_COUNT]
+#include "app/program.h" // FpsRing, FrameClock
 
 // Frame-rate overlay: a ring of the last FPS_SAMPLE_COUNT rate samples and their average.
 
@@ -20,11 +20,11 @@ constexpr int FPS_DIGITS_SIZE = 6; // five characters and the terminator
 // A zero interval counts as the fastest rate; a frequency of 0 or less gives 0.
 int frameRateSample(int64_t delta, int64_t frequency);
 
-// Stores a sample in fpsSamples[fpsIndex] and moves fpsIndex on around the ring.
-void recordFpsSample(int sample);
+// Stores a sample in the ring's current slot and moves it on around the ring.
+void recordFpsSample(FpsRing& ring, int sample);
 
 // Mean of all 20 slots (unwritten ones count as 0), truncated toward zero.
-int averageFps();
+int averageFps(const FpsRing& ring);
 
 // Decimal text of an average, held to what fits the five-character field.
 void formatFps(int average, char (&digits)[FPS_DIGITS_SIZE]);
@@ -32,8 +32,8 @@ void formatFps(int average, char (&digits)[FPS_DIGITS_SIZE]);
 // "FPS: " followed by formatFps of the average.
 std::string fpsText(int average);
 
-// Samples perfDelta / perfFrequency, records it and returns the new average.
-int updateFps();
+// Samples the clock's last interval, records it and returns the new average.
+int updateFps(View& view);
 
 // Adds the latest frame-interval sample and draws "FPS: " with the 20-frame average.
-void drawFps();
+void drawFps(View& view);

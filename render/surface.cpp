@@ -1,16 +1,16 @@
 #include "render/surface.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
-#include "app/state.h"
-#include "render/vertex_attributes.h"
+#include "sim/basin.h"
 
-double scaledHeight(int x, int r)
+double scaledHeight(const MeshGrid& g, int x, int r)
 {
-    return HEIGHT_SCALE * h[unsigned(cellIndex(x, r))];
+    return HEIGHT_SCALE * g.h[size_t(x) + size_t(r) * size_t(g.width)];
 }
 
 SurfaceNormal normalFromSlopes(double dX, double dZ)
@@ -21,39 +21,78 @@ SurfaceNormal normalFromSlopes(double dX, double dZ)
     return SurfaceNormal{-dX * r, r, -dZ * r};
 }
 
-SurfaceNormal upperNormal(int x, int y)
+SurfaceNormal upperNormal(const MeshGrid& g, int x, int y)
 {
-    const double dX = scaledHeight(x, y + 1) - scaledHeight(x - 1, y + 1);
-    const double dZ = scaledHeight(x - 1, y + 1) - scaledHeight(x - 1, y);
+    const double dX = scaledHeight(g, x, y + 1) - scaledHeight(g, x - 1, y + 1);
+    const double dZ = scaledHeight(g, x - 1, y + 1) - scaledHeight(g, x - 1, y);
     return normalFromSlopes(dX, dZ);
 }
 
-SurfaceNormal lowerNormal(int x, int y)
+SurfaceNormal lowerNormal(const MeshGrid& g, int x, int y)
 {
-    const double dX = scaledHeight(x, y) - scaledHeight(x - 1, y);
-    const double dZ = scaledHeight(x, y + 1) - scaledHeight(x, y);
+    const double dX = scaledHeight(g, x, y) - scaledHeight(g, x - 1, y);
+    const double dZ = scaledHeight(g, x, y + 1) - scaledHeight(g, x, y);
     return normalFromSlopes(dX, dZ);
+}
+
+int meshStride(int width, int height)
+{
+    const int side = std::max(width, height);
+    return side <= MESH_SIDE_LIMIT ? 1 : (side + MESH_SIDE_LIMIT - 1) / MESH_SIDE_LIMIT;
 }
 
 namespace {
 
-// Everything the colours are formed from besides the fields' contents, which
-// fieldsRevision stands for (and matters only where the mode reads a field).
-// Compared bit for bit: a NaN scale is a value like any other.
-struct ColorKey {
-    uint64_t revision;
-    int64_t mode;
-    double offsets[2];
-    float minimum, scale;
-};
-static_assert(sizeof(ColorKey) == 40, "no padding bits in the comparison");
-
-ColorKey currentColorKey()
+// The heights the mesh is drawn from: h, but where there are walls, whose cells
+// hold no water, those cells at the rest height, so that the water meets the
+// blocks level instead of falling into a pit under each.
+const float* drawnHeights(const Basin& basin, SurfaceCache& c)
 {
-    const ColorInputs c = currentColorInputs();
+    if (std::find_if(basin.walls.begin(), basin.walls.end(), [](uint8_t w) { return w != 0; }) == basin.walls.end())
+        return basin.h.data();
+    c.levelledHeights.assign(basin.h.begin(), basin.h.end());
+    const float rest = basin.config().restHeight;
+    for (size_t cell = 0; cell < basin.walls.size(); ++cell) {
+        if (basin.walls[cell] != 0)
+            c.levelledHeights[cell] = rest;
+    }
+    return c.levelledHeights.data();
+}
+
+// Point samples: vertex (i, j) of the mesh is cell (i * stride, j * stride).
+void sample(const float* field, const Basin& basin, const SurfaceCache& c, std::vector<float>& out)
+{
+    for (int j = 0; j < c.height; ++j) {
+        const float* row = field + size_t(j) * size_t(c.stride) * size_t(basin.width());
+        float* to = out.data() + size_t(j) * size_t(c.width);
+        for (int i = 0; i < c.width; ++i)
+            to[i] = row[size_t(i) * size_t(c.stride)];
+    }
+}
+
+// A new basin, or one of another size: everything is built afresh.
+void fitCache(SurfaceCache& c, const Basin& basin)
+{
+    if (c.basin == &basin && c.basinWidth == basin.width() && c.basinHeight == basin.height())
+        return;
+    c.basin = &basin;
+    c.basinWidth = basin.width();
+    c.basinHeight = basin.height();
+    c.stride = meshStride(basin.width(), basin.height());
+    c.width = (basin.width() - 1) / c.stride + 1;
+    c.height = (basin.height() - 1) / c.stride + 1;
+    const size_t vertices = size_t(c.width) * size_t(c.height);
+    sizeVertexAttributes(c.attributes, vertices);
+    c.sampledHeights.assign(c.stride > 1 ? vertices : 0, 0.0f);
+    c.sampledQuantity.assign(c.stride > 1 ? vertices : 0, 0.0f);
+    c.geometryBuilt = c.colorsBuilt = false;
+}
+
+ColorKey colorKeyOf(const Basin& basin, const ColorInputs& c)
+{
     ColorKey key;
-    key.revision = c.quantity != nullptr ? fieldsRevision : 0;
-    key.mode = colorMode;
+    key.revision = c.quantity != nullptr ? basin.revision : 0;
+    key.mode = basin.colorMode;
     key.offsets[0] = c.redOffset;
     key.offsets[1] = c.blueOffset;
     key.minimum = c.minimum;
@@ -61,75 +100,82 @@ ColorKey currentColorKey()
     return key;
 }
 
-struct SurfaceCache {
-    VertexAttributes attributes;
-    bool geometryBuilt = false, colorsBuilt = false;
-    uint64_t geometryRevision = 0;
-    ColorKey colorKey{};
-    SurfaceRebuilds rebuilds;
-};
+} // namespace
 
-SurfaceCache& cache()
+const VertexAttributes& surfaceAttributes(SurfaceCache& c, const Basin& basin, const double offsets[2])
 {
-    static SurfaceCache c;
-    return c;
-}
-
-const VertexAttributes& currentAttributes()
-{
-    SurfaceCache& c = cache();
-    if (c.attributes.height.empty())
-        sizeVertexAttributes(c.attributes);
-    if (!c.geometryBuilt || c.geometryRevision != fieldsRevision) {
-        buildSurfaceGeometry(c.attributes);
-        c.geometryRevision = fieldsRevision;
+    fitCache(c, basin);
+    const bool sampled = c.stride > 1;
+    MeshGrid grid = gridOf(basin);
+    if (sampled)
+        grid = MeshGrid{c.sampledHeights.data(), c.width, c.height};
+    if (!c.geometryBuilt || c.geometryRevision != basin.revision) {
+        const float* heights = drawnHeights(basin, c);
+        if (sampled)
+            sample(heights, basin, c, c.sampledHeights);
+        else
+            grid.h = heights;
+        buildSurfaceGeometry(grid, c.attributes);
+        c.geometryRevision = basin.revision;
         c.geometryBuilt = true;
-        ++c.rebuilds.geometry;
     }
-    const ColorKey key = currentColorKey();
+    ColorInputs colors = colorInputs(basin, offsets);
+    const ColorKey key = colorKeyOf(basin, colors);
     if (!c.colorsBuilt || std::memcmp(&key, &c.colorKey, sizeof key) != 0) {
-        buildSurfaceColors(c.attributes);
+        if (sampled && colors.quantity != nullptr) {
+            sample(colors.quantity, basin, c, c.sampledQuantity);
+            colors.quantity = c.sampledQuantity.data();
+        }
+        buildSurfaceColors(grid, colors, c.attributes);
         c.colorKey = key;
         c.colorsBuilt = true;
-        ++c.rebuilds.colors;
     }
     return c.attributes;
 }
 
+namespace {
+
 enum class VertexNormal { none, upper, lower };
 
 // The one way a vertex is sent: its colour, its normal if it has one, its position.
-inline void sendVertex(const VertexAttributes& a, int x, int r, VertexNormal normal)
+inline void sendVertex(const VertexAttributes& a, int width, int x, int r, VertexNormal normal)
 {
-    const size_t cell = size_t(cellIndex(x, r));
-    glColor3f(a.red[cell], a.green[cell], a.blue[cell]);
+    const size_t vertex = size_t(x) + size_t(r) * size_t(width);
+    glColor3f(a.red[vertex], a.green[vertex], a.blue[vertex]);
     if (normal == VertexNormal::upper)
-        glNormal3f(a.upper.x[cell], a.upper.y[cell], a.upper.z[cell]);
+        glNormal3f(a.upper.x[vertex], a.upper.y[vertex], a.upper.z[vertex]);
     else if (normal == VertexNormal::lower)
-        glNormal3f(a.lower.x[cell], a.lower.y[cell], a.lower.z[cell]);
-    glVertex3f(float(x), a.height[cell], float(r));
+        glNormal3f(a.lower.x[vertex], a.lower.y[vertex], a.lower.z[vertex]);
+    glVertex3f(float(x), a.height[vertex], float(r));
 }
 
-void drawStrip(const VertexAttributes& a, int y)
+void drawStrip(const VertexAttributes& a, int width, int y)
 {
     glBegin(GL_TRIANGLE_STRIP);
     // The opening pair completes no triangle, so it carries no normal of its own.
-    sendVertex(a, 0, y + 1, VertexNormal::none);
-    sendVertex(a, 0, y, VertexNormal::none);
-    for (int x = 1; x < GRID_SIZE; ++x) {
-        sendVertex(a, x, y + 1, VertexNormal::upper);
-        sendVertex(a, x, y, VertexNormal::lower);
+    sendVertex(a, width, 0, y + 1, VertexNormal::none);
+    sendVertex(a, width, 0, y, VertexNormal::none);
+    for (int x = 1; x < width; ++x) {
+        sendVertex(a, width, x, y + 1, VertexNormal::upper);
+        sendVertex(a, width, x, y, VertexNormal::lower);
     }
     glEnd();
 }
 
 } // namespace
 
-void drawSurface()
+void drawSurface(const Basin& basin, const double offsets[2], SurfaceCache& cache)
 {
-    const VertexAttributes& a = currentAttributes();
-    for (int y = FIRST_STRIP_ROW; y <= LAST_STRIP_ROW; ++y)
-        drawStrip(a, y);
+    const VertexAttributes& a = surfaceAttributes(cache, basin, offsets);
+    const int lastStrip = cache.height - 2;
+    // With GL_NORMALIZE on, the scale also leans the normals by the stride: the
+    // slopes they were formed from span stride cells, not one.
+    if (cache.stride > 1) {
+        glPushMatrix();
+        glScaled(cache.stride, 1.0, cache.stride);
+    }
+    for (int y = FIRST_STRIP_ROW; y <= lastStrip; ++y)
+        drawStrip(a, cache.width, y);
+    if (cache.stride > 1)
+        glPopMatrix();
 }
-
-SurfaceRebuilds surfaceRebuilds() { return cache().rebuilds; }

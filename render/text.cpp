@@ -3,15 +3,13 @@
 #include <GL/glu.h>
 #include <GL/glut.h>
 
-#include "app/state.h"
-
 namespace {
 constexpr int GLYPH_LISTS = 128; // character codes 0..127; nothing above has a list
 }
 
-void initFont()
+unsigned int initFont()
 {
-    fontBase = glGenLists(GLYPH_LISTS);
+    const GLuint fontBase = glGenLists(GLYPH_LISTS);
     for (int c = 0; c < GLYPH_LISTS; ++c) {
         glNewList(fontBase + unsigned(c), GL_COMPILE);
         glutBitmapCharacter(GLUT_BITMAP_TIMES_ROMAN_24, c);
@@ -19,6 +17,7 @@ void initFont()
     }
     // A byte string handed to glCallLists then selects each glyph directly.
     glListBase(fontBase);
+    return fontBase;
 }
 
 void drawText(std::string text, float x, float y)

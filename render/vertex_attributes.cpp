@@ -2,79 +2,87 @@
 
 #include <initializer_list>
 
-#include "app/state.h"
 #include "render/surface.h"
 #include "render/vertex_color.h"
 #include "render/vertex_kernel.h"
+#include "sim/basin.h"
 #include "simd/targets.h"
 
 namespace {
 
-void storeNormal(const SurfaceNormal& n, NormalArrays& out, unsigned cell)
+void storeNormal(const SurfaceNormal& n, NormalArrays& out, size_t vertex)
 {
-    out.x[cell] = float(n.x);
-    out.y[cell] = float(n.y);
-    out.z[cell] = float(n.z);
+    out.x[vertex] = float(n.x);
+    out.y[vertex] = float(n.y);
+    out.z[vertex] = float(n.z);
 }
+
+// The vector kernel works a whole vector of columns at a time; a mesh narrower
+// than the widest vector takes the portable loops (same bits).
+constexpr int KERNEL_MIN_WIDTH = 16;
 
 } // namespace
 
-ColorInputs currentColorInputs()
+MeshGrid gridOf(const Basin& basin) { return MeshGrid{basin.h.data(), basin.width(), basin.height()}; }
+
+ColorInputs colorInputs(const Basin& basin, const double offsets[2])
 {
-    const ModeQuantity* q = quantityOfMode(colorMode);
+    const ModeQuantity* q = quantityOfMode(basin.colorMode);
     if (q == nullptr)
-        return ColorInputs{nullptr, 0.0f, 0.0f, colorOffsets[0], colorOffsets[1]};
-    return ColorInputs{(basin.*q->field).data(), basin.*q->min, basin.*q->scale, colorOffsets[0], colorOffsets[1]};
+        return ColorInputs{nullptr, 0.0f, 0.0f, offsets[0], offsets[1]};
+    return ColorInputs{(basin.*q->field).data(), basin.*q->min, basin.*q->scale, offsets[0], offsets[1]};
 }
 
-void sizeVertexAttributes(VertexAttributes& a)
+void sizeVertexAttributes(VertexAttributes& a, size_t vertices)
 {
     for (CellArray* array : {&a.height, &a.red, &a.green, &a.blue, &a.upper.x, &a.upper.y, &a.upper.z, &a.lower.x,
                              &a.lower.y, &a.lower.z})
-        array->resize(CELL_COUNT);
+        array->resize(vertices);
 }
 
-void buildSurfaceGeometryPortable(VertexAttributes& a)
+void buildSurfaceGeometryPortable(const MeshGrid& g, VertexAttributes& a)
 {
-    for (int x = 0; x < GRID_SIZE; ++x) {
-        for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
-            const unsigned cell = unsigned(cellIndex(x, r));
-            a.height[cell] = float(scaledHeight(x, r));
+    const int lastStrip = lastStripRow(g);
+    for (int x = 0; x < g.width; ++x) {
+        for (int r = FIRST_STRIP_ROW; r <= lastStrip + 1; ++r) {
+            const size_t vertex = size_t(x) + size_t(r) * size_t(g.width);
+            a.height[vertex] = float(scaledHeight(g, x, r));
             if (x == 0)
                 continue; // the opening pair of a strip has no normal of its own
             if (r > FIRST_STRIP_ROW)
-                storeNormal(upperNormal(x, r - 1), a.upper, cell);
-            if (r <= LAST_STRIP_ROW)
-                storeNormal(lowerNormal(x, r), a.lower, cell);
+                storeNormal(upperNormal(g, x, r - 1), a.upper, vertex);
+            if (r <= lastStrip)
+                storeNormal(lowerNormal(g, x, r), a.lower, vertex);
         }
     }
 }
 
-void buildSurfaceColorsPortable(VertexAttributes& a)
+void buildSurfaceColorsPortable(const MeshGrid& g, const ColorInputs& colors, VertexAttributes& a)
 {
-    for (int x = 0; x < GRID_SIZE; ++x) {
-        for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
-            const unsigned cell = unsigned(cellIndex(x, r));
-            const VertexColor c = vertexColor(cell);
-            a.red[cell] = c.red;
-            a.green[cell] = c.green;
-            a.blue[cell] = c.blue;
+    const int lastStrip = lastStripRow(g);
+    for (int x = 0; x < g.width; ++x) {
+        for (int r = FIRST_STRIP_ROW; r <= lastStrip + 1; ++r) {
+            const size_t vertex = size_t(x) + size_t(r) * size_t(g.width);
+            const VertexColor c = vertexColor(colors, vertex);
+            a.red[vertex] = c.red;
+            a.green[vertex] = c.green;
+            a.blue[vertex] = c.blue;
         }
     }
 }
 
-void buildSurfaceGeometry(VertexAttributes& a)
+void buildSurfaceGeometry(const MeshGrid& g, VertexAttributes& a)
 {
-    if (simd::portableChosen())
-        buildSurfaceGeometryPortable(a);
+    if (simd::portableChosen() || g.width < KERNEL_MIN_WIDTH)
+        buildSurfaceGeometryPortable(g, a);
     else
-        buildSurfaceGeometryKernel(h.data(), a);
+        buildSurfaceGeometryKernel(g, a);
 }
 
-void buildSurfaceColors(VertexAttributes& a)
+void buildSurfaceColors(const MeshGrid& g, const ColorInputs& colors, VertexAttributes& a)
 {
-    if (simd::portableChosen())
-        buildSurfaceColorsPortable(a);
+    if (simd::portableChosen() || g.width < KERNEL_MIN_WIDTH)
+        buildSurfaceColorsPortable(g, colors, a);
     else
-        buildSurfaceColorsKernel(currentColorInputs(), a);
+        buildSurfaceColorsKernel(g, colors, a);
 }

@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "app/state.h"
+#include "render/vertex_attributes.h"
 
 float hueChannel(float t)
 {
@@ -21,26 +21,25 @@ float hueChannel(float t)
     return 0.0f;
 }
 
-float colorParameter(unsigned cell)
+float colorParameter(const ColorInputs& colors, size_t vertex)
 {
-    const ModeQuantity* q = quantityOfMode(colorMode);
-    if (q == nullptr)
+    if (colors.quantity == nullptr)
         return PLAIN_COLOR_PARAMETER;
-    return float((double((basin.*q->field)[cell]) - double(basin.*q->min)) * double(basin.*q->scale));
+    return float((double(colors.quantity[vertex]) - double(colors.minimum)) * double(colors.scale));
 }
 
-VertexColor vertexColor(unsigned cell)
+VertexColor vertexColor(const ColorInputs& colors, size_t vertex)
 {
-    const float t = colorParameter(cell);
+    const float t = colorParameter(colors, vertex);
     VertexColor c;
-    c.red = hueChannel(float(t + colorOffsets[0]));
+    c.red = hueChannel(float(t + colors.redOffset));
     c.green = hueChannel(t);
-    c.blue = hueChannel(float(t + colorOffsets[1]));
+    c.blue = hueChannel(float(t + colors.blueOffset));
     return c;
 }
 
-void setVertexColor(unsigned cell)
+void setVertexColor(const ColorInputs& colors, size_t vertex)
 {
-    const VertexColor c = vertexColor(cell);
+    const VertexColor c = vertexColor(colors, vertex);
     glColor3f(c.red, c.green, c.blue);
 }

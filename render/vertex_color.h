@@ -2,6 +2,10 @@
 
 // Colour of a water vertex from the current colour mode, on a hue circle.
 
+#include <cstddef>
+
+struct ColorInputs;
+
 struct VertexColor {
     float red, green, blue;
 };
@@ -20,12 +24,12 @@ constexpr float PLAIN_COLOR_PARAMETER = 0.64f;
 // [0, 1]; values further out are not wrapped again.
 float hueChannel(float t);
 
-// Position on the hue circle of a cell under the current colorMode and the
-// range variables of the last step. GL-free.
-float colorParameter(unsigned cell);
+// Position on the hue circle of a vertex under the mode's quantity and the range
+// of the last step (render/vertex_attributes.h). GL-free.
+float colorParameter(const ColorInputs& colors, size_t vertex);
 
-// The three channels for a cell, red and blue shifted by colorOffsets. GL-free.
-VertexColor vertexColor(unsigned cell);
+// The three channels for a vertex, red and blue shifted by the offsets. GL-free.
+VertexColor vertexColor(const ColorInputs& colors, size_t vertex);
 
-// Sets the current GL colour to vertexColor(cell).
-void setVertexColor(unsigned cell);
+// Sets the current GL colour to vertexColor(colors, vertex).
+void setVertexColor(const ColorInputs& colors, size_t vertex);

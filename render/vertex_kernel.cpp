@@ -17,7 +17,6 @@
 
 #include <algorithm>
 
-#include "app/state.h"
 #include "render/surface.h"
 #include "render/vertex_attributes.h"
 #include "render/vertex_color.h"
@@ -87,52 +86,55 @@ HWY_INLINE void storeNormal(VD dX, VD dZ, size_t i, NormalArrays& n)
 
 // The two normals of cells (x, r), x = i, i + 1, ...: as the upper vertex of strip
 // r - 1 and as the lower vertex of strip r, each where that strip exists.
-HWY_INLINE void normals(const float* h, int r, size_t i, VertexAttributes& a)
+HWY_INLINE void normals(const float* h, size_t width, int r, int lastStrip, size_t i, VertexAttributes& a)
 {
     const VD scale = constant(HEIGHT_SCALE);
-    const size_t row = size_t(r) * GRID_SIZE;
+    const size_t row = size_t(r) * width;
     const VD here = hn::Mul(scale, loadWide(h + row + i));
     const VD left = hn::Mul(scale, loadWide(h + row + i - 1));
     const VD dX = hn::Sub(here, left);
     if (r > FIRST_STRIP_ROW) {
-        const VD belowLeft = hn::Mul(scale, loadWide(h + row - GRID_SIZE + i - 1));
+        const VD belowLeft = hn::Mul(scale, loadWide(h + row - width + i - 1));
         storeNormal(dX, hn::Sub(left, belowLeft), row + i, a.upper);
     }
-    if (r <= LAST_STRIP_ROW) {
-        const VD above = hn::Mul(scale, loadWide(h + row + GRID_SIZE + i));
+    if (r <= lastStrip) {
+        const VD above = hn::Mul(scale, loadWide(h + row + width + i));
         storeNormal(dX, hn::Sub(above, here), row + i, a.lower);
     }
 }
 
-// Runs body(i) over columns from..159 a vector at a time. The last vector ends at
-// column 159 and may overlap the one before: those lanes are written twice with
-// the same values.
+// Runs body(i) over columns from..width-1 a vector at a time. The last vector
+// ends at the last column and may overlap the one before: those lanes are
+// written twice with the same values.
 template <class Body>
-HWY_INLINE void forColumns(size_t from, const Body& body)
+HWY_INLINE void forColumns(size_t from, size_t width, const Body& body)
 {
     const size_t lanes = hn::Lanes(DD());
-    for (size_t x = from; x < size_t(GRID_SIZE); x += lanes)
-        body(std::min(x, size_t(GRID_SIZE) - lanes));
+    for (size_t x = from; x < width; x += lanes)
+        body(std::min(x, width - lanes));
 }
 
-void BuildSurfaceGeometry(const float* h, VertexAttributes& a)
+void BuildSurfaceGeometry(const MeshGrid& g, VertexAttributes& a)
 {
     float* height = a.height.data();
-    for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
-        const size_t row = size_t(r) * GRID_SIZE;
-        forColumns(0, [&](size_t x) { heights(h, row + x, height); });
-        forColumns(1, [&](size_t x) { normals(h, r, x, a); });
+    const size_t width = size_t(g.width);
+    const int lastStrip = lastStripRow(g);
+    for (int r = FIRST_STRIP_ROW; r <= lastStrip + 1; ++r) {
+        const size_t row = size_t(r) * width;
+        forColumns(0, width, [&](size_t x) { heights(g.h, row + x, height); });
+        forColumns(1, width, [&](size_t x) { normals(g.h, width, r, lastStrip, x, a); });
     }
 }
 
-void BuildSurfaceColors(const ColorInputs& c, VertexAttributes& a)
+void BuildSurfaceColors(const MeshGrid& g, const ColorInputs& c, VertexAttributes& a)
 {
     float* red = a.red.data();
     float* green = a.green.data();
     float* blue = a.blue.data();
-    for (int r = FIRST_STRIP_ROW; r <= LAST_STRIP_ROW + 1; ++r) {
-        const size_t row = size_t(r) * GRID_SIZE;
-        forColumns(0, [&](size_t x) { colors(c, row + x, red, green, blue); });
+    const size_t width = size_t(g.width);
+    for (int r = FIRST_STRIP_ROW; r <= lastStripRow(g) + 1; ++r) {
+        const size_t row = size_t(r) * width;
+        forColumns(0, width, [&](size_t x) { colors(c, row + x, red, green, blue); });
     }
 }
 
@@ -146,15 +148,15 @@ HWY_EXPORT(BuildSurfaceGeometry);
 HWY_EXPORT(BuildSurfaceColors);
 } // namespace ripplemoor_vertex
 
-void buildSurfaceGeometryKernel(const float* h, VertexAttributes& out)
+void buildSurfaceGeometryKernel(const MeshGrid& grid, VertexAttributes& out)
 {
     using namespace ripplemoor_vertex;
-    HWY_DYNAMIC_DISPATCH(BuildSurfaceGeometry)(h, out);
+    HWY_DYNAMIC_DISPATCH(BuildSurfaceGeometry)(grid, out);
 }
 
-void buildSurfaceColorsKernel(const ColorInputs& colors, VertexAttributes& out)
+void buildSurfaceColorsKernel(const MeshGrid& grid, const ColorInputs& colors, VertexAttributes& out)
 {
     using namespace ripplemoor_vertex;
-    HWY_DYNAMIC_DISPATCH(BuildSurfaceColors)(colors, out);
+    HWY_DYNAMIC_DISPATCH(BuildSurfaceColors)(grid, colors, out);
 }
 #endif

@@ -17,6 +17,7 @@
 #include "replay/script.h"
 #include "scene/scene.h"
 #include "sim/basin.h"
+#include "sim/threads.h"
 #include "sim/walls.h"
 #include "sim/gauges.h"
 #include "sim/sources.h"
@@ -46,8 +47,8 @@ namespace {
 
 [[noreturn]] void fail(long line, const std::string& what) { scriptError(line, what); }
 
-// The basin the script runs on: the seed's until a first 'basin' command makes
-// another. Commands that change the basin's make-up (basin, wall, clear) must
+// The basin the script runs on: the default 160 x 160 basin until a first
+// 'basin' command makes another. Commands that change the basin's make-up (basin, wall, clear) must
 // come before the first step.
 struct Session {
     BasinConfig config;
@@ -73,6 +74,16 @@ void writeDump(const Command& cmd, const Basin& basin, const std::string& path)
         fail(cmd.line(), "cannot write '" + path + "': " + std::strerror(reason));
 }
 
+// The solver refuses a make-up by throwing; the script's line then says why.
+std::unique_ptr<Basin> newBasin(const Command& cmd, const BasinConfig& config)
+{
+    try {
+        return std::make_unique<Basin>(config);
+    } catch (const std::exception& error) {
+        fail(cmd.line(), std::string("cannot make the basin: ") + error.what());
+    }
+}
+
 // 'basin W H [CELL TIMESTEP GRAVITY REST]': a new basin of that make-up, at rest.
 void makeBasin(const Command& cmd, Session& session)
 {
@@ -92,11 +103,7 @@ void makeBasin(const Command& cmd, Session& session)
         config.gravity = cmd.realDouble(5, "gravity"); // a double, as the solver uses it
         config.restHeight = cmd.real(6, "rest height");
     }
-    try {
-        session.basin = std::make_unique<Basin>(config);
-    } catch (const std::exception& error) {
-        fail(cmd.line(), std::string("cannot make the basin: ") + error.what());
-    }
+    session.basin = newBasin(cmd, config);
     session.config = config;
 }
 
@@ -237,7 +244,7 @@ void run(const Command& cmd, Session& session)
     }
     session.anyCommand = true;
     if (!session.basin)
-        session.basin = std::make_unique<Basin>(session.config);
+        session.basin = newBasin(cmd, session.config);
     Basin& basin = *session.basin;
     if ((name == "wall" || name == "clear" || name == "bed") && session.stepped)
         fail(cmd.line(), "'" + name + "' must come before the first step");
@@ -305,7 +312,7 @@ void printHelp()
         "      --target=NAME    run the solver on the instruction set NAME, or on the\n"
         "                       portable loops (portable); every choice gives the same bits\n"
         "      --target=list    print the names this processor offers, the default first\n"
-        "      --solver=NAME    the same as --target\n"
+        "      --solver=NAME    deprecated: the same as --target\n"
         "      --threads=N      step on N threads (0: every core where the basin is large\n"
         "                       enough to gain); every count gives the same bits\n"
         "      --scene=SCENE    start from the basin, walls and colour mode of a scene\n"
@@ -350,8 +357,8 @@ int threadCount(const std::string& text)
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno == ERANGE || value < 0 || value > 4096)
-        badCommandLine(PROGRAM, "invalid thread count '" + text + "' (0 to 4096)");
+    if (text.empty() || *end != '\0' || errno == ERANGE || value < 0 || value > MAX_THREADS)
+        badCommandLine(PROGRAM, "invalid thread count '" + text + "' (0 to " + std::to_string(MAX_THREADS) + ")");
     return int(value);
 }
 
@@ -387,8 +394,10 @@ const char* readCommandLine(int argc, char** argv, BasinConfig& config, std::str
         } else if (options && arg == "--version") {
             printVersion(PROGRAM);
             std::exit(finishOutput(PROGRAM));
-        } else if (options && ((value = optionValue(arg, "target", argc, argv, k)) != nullptr ||
-                               (value = optionValue(arg, "solver", argc, argv, k)) != nullptr)) {
+        } else if (options && (value = optionValue(arg, "target", argc, argv, k)) != nullptr) {
+            chooseTarget(value);
+        } else if (options && (value = optionValue(arg, "solver", argc, argv, k)) != nullptr) {
+            std::fprintf(stderr, "%s: --solver is deprecated; use --target\n", PROGRAM);
             chooseTarget(value);
         } else if (options && (value = optionValue(arg, "threads", argc, argv, k)) != nullptr) {
             config.threads = threadCount(value);
@@ -445,7 +454,13 @@ int main(int argc, char** argv)
         std::vector<std::string> words = splitWords(line);
         if (words.empty() || words[0][0] == '#')
             continue;
-        run(Command(script.lineNumber, std::move(words)), session);
+        const long line = script.lineNumber;
+        // Whatever else the solver refuses by throwing ends the script the same way.
+        try {
+            run(Command(line, std::move(words)), session);
+        } catch (const std::exception& error) {
+            scriptError(line, error.what());
+        }
     }
     return finishOutput(PROGRAM) == 0 ? 0 : WRITE_FAILED;
 }

@@ -43,11 +43,11 @@ MaskPicture decodeMask(const unsigned char* data, size_t size, uint64_t maxPixel
         throw MaskError(std::string("unreadable PNG: ") + image.message);
     // Checked from the header, before the pixels are decoded or allocated.
     if (image.width == 0 || image.height == 0)
-        throw MaskError("the mask is " + sizeText(image.width, image.height) + "; it must have pixels");
+        throw MaskError("a picture of " + sizeText(image.width, image.height) + " has none to read");
     if (image.width > uint32_t(MASK_MAX_SIDE) || image.height > uint32_t(MASK_MAX_SIDE) ||
         uint64_t(image.width) * image.height > maxPixels)
-        throw MaskError("the mask is " + sizeText(image.width, image.height) + "; at most " +
-                        std::to_string(MASK_MAX_SIDE) + " a side and " + std::to_string(maxPixels) + " in all");
+        throw MaskError("a picture of " + sizeText(image.width, image.height) + " is too large (at most " +
+                        std::to_string(MASK_MAX_SIDE) + " a side and " + std::to_string(maxPixels) + " in all)");
     image.format = PNG_FORMAT_GA;
     std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))

@@ -1,7 +1,9 @@
 #include "scene/presets.h"
 
+#ifndef RIPPLEMOOR_SCENES_FOLDER
 #include <dlfcn.h>
 #include <link.h>
+#endif
 #include <sys/stat.h>
 #include <dirent.h>
 #include <unistd.h>
@@ -12,11 +14,15 @@
 
 #include "scene/scene.h"
 
+// A build with no program file to start from (WebAssembly) names its one folder
+// in RIPPLEMOOR_SCENES_FOLDER instead.
+#ifndef RIPPLEMOOR_SCENES_FOLDER
 #ifndef RIPPLEMOOR_SCENES_FROM_BIN
 #error "RIPPLEMOOR_SCENES_FROM_BIN must give the scenes folder relative to the programs' folder"
 #endif
 #ifndef RIPPLEMOOR_SCENES_FROM_LIBEXEC
 #error "RIPPLEMOOR_SCENES_FROM_LIBEXEC must give the scenes folder relative to the window program's folder"
+#endif
 #endif
 
 namespace {
@@ -33,6 +39,7 @@ bool isFile(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+#ifndef RIPPLEMOOR_SCENES_FOLDER
 std::string realPath(const char* path)
 {
     char resolved[PATH_MAX];
@@ -55,6 +62,8 @@ std::string codeFolder()
     return slash == std::string::npos ? std::string() : file.substr(0, slash);
 }
 
+#endif
+
 } // namespace
 
 std::vector<std::string> presetFolders()
@@ -62,6 +71,9 @@ std::vector<std::string> presetFolders()
     std::vector<std::string> candidates;
     if (const char* chosen = std::getenv("RIPPLEMOOR_SCENES"); chosen != nullptr && chosen[0] != '\0')
         candidates.push_back(chosen);
+#ifdef RIPPLEMOOR_SCENES_FOLDER
+    candidates.push_back(RIPPLEMOOR_SCENES_FOLDER);
+#else
     const std::string here = codeFolder();
     const auto relative = [&](const std::string& path) { return path[0] == '/' ? path : here + "/" + path; };
     if (!here.empty()) {
@@ -70,6 +82,7 @@ std::vector<std::string> presetFolders()
         candidates.push_back(relative(RIPPLEMOOR_SCENES_FROM_BIN));
         candidates.push_back(relative(RIPPLEMOOR_SCENES_FROM_LIBEXEC));
     }
+#endif
     std::vector<std::string> folders;
     for (const std::string& folder : candidates)
         if (isFolder(folder) && std::find(folders.begin(), folders.end(), folder) == folders.end())

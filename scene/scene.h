@@ -15,8 +15,9 @@
 
 #include "sim/basin.h"
 
-// The orbit camera's spherical position around the basin's centre; unset: the
-// program's own framing.
+// The orbit camera's radius and angles (render/camera.h: phi from +Y, theta from
+// +X towards +Z), within its bounds; the point it orbits stays the program's
+// framing of the basin. Unset: the program frames the basin itself.
 struct SceneCamera {
     bool set = false;
     double radius = 0, phi = 0, theta = 0;

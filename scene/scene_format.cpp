@@ -1,6 +1,7 @@
 #include "scene/scene_format.h"
 
 #include <charconv>
+#include <version>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -25,9 +26,15 @@ std::string shortest(double value, Same same)
     char text[40];
     // The shortest digits of the value in its own type, as a person would write
     // them ("10", not "1e+01"), if they read back; else as few as read back.
+#if __cpp_lib_to_chars >= 201611L
     const auto end = std::to_chars(text, text + sizeof text - 1, Value(value)).ptr;
     *end = '\0';
-    if (!same(std::strtod(text, nullptr))) {
+#else
+    // A C++ library without floating-point to_chars (emscripten's): the
+    // fewest %g digits that read back, below.
+    text[0] = '\0';
+#endif
+    if (text[0] == '\0' || !same(std::strtod(text, nullptr))) {
         for (int digits = 1; digits <= 17; ++digits) {
             std::snprintf(text, sizeof text, "%.*g", digits, value);
             if (same(std::strtod(text, nullptr)))

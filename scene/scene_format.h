@@ -4,6 +4,7 @@
 // written, the camera's bounds, and the reader with a mask source of choice
 // (the fuzzer reads masks from its input, not from files).
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,5 +31,7 @@ const std::vector<std::string>& modeNames();
 int modeOfName(const std::string& name);
 
 using MaskLoader = std::function<MaskPicture(const std::string& path)>;
+// maxCells bounds the basins read below what checkBasinConfig allows (the
+// fuzzer's memory is smaller than the machine's).
 Scene parseScene(const std::string& text, const std::string& name, const std::string& folder,
-                 const MaskLoader& loadMask);
+                 const MaskLoader& loadMask, uint64_t maxCells = UINT64_MAX);

@@ -39,8 +39,8 @@ std::string listOf(const std::vector<std::string>& words)
 
 class Reader {
 public:
-    Reader(std::string name, std::string folder, const MaskLoader& loadMask)
-        : name_(std::move(name)), folder_(std::move(folder)), loadMask_(loadMask)
+    Reader(std::string name, std::string folder, const MaskLoader& loadMask, uint64_t maxCells)
+        : name_(std::move(name)), folder_(std::move(folder)), loadMask_(loadMask), maxCells_(maxCells)
     {
     }
 
@@ -60,9 +60,11 @@ private:
     float positiveFloat(const toml::node& node, const std::string& what) const;
     double realIn(const toml::node& node, const std::string& what, double lo, double hi) const;
 
-    void readBasin(const toml::table& basin, Scene& scene) const;
-    void readWalls(const toml::table& walls, Scene& scene) const;
-    void readView(const toml::table& view, Scene& scene) const;
+    // Each top-level key's reader gets its node as it stands: a table, an array
+    // of tables or a plain value, whichever the key holds.
+    void readBasin(const toml::node& node, Scene& scene) const;
+    void readWalls(const toml::node& node, Scene& scene) const;
+    void readView(const toml::node& node, Scene& scene) const;
     // The wave tank: [[source]], [sponge], [bed] and [[gauge]].
     void readTank(const toml::table& root, Scene& scene) const;
     void readSource(const toml::table& table, Scene& scene) const;
@@ -73,6 +75,7 @@ private:
 
     std::string name_, folder_;
     const MaskLoader& loadMask_;
+    uint64_t maxCells_;
 };
 
 void Reader::onlyKeys(const toml::table& table, const std::string& where,
@@ -140,8 +143,9 @@ double Reader::realIn(const toml::node& node, const std::string& what, double lo
     return d;
 }
 
-void Reader::readBasin(const toml::table& basin, Scene& scene) const
+void Reader::readBasin(const toml::node& node, Scene& scene) const
 {
+    const toml::table& basin = tableAt(node, "[basin]");
     onlyKeys(basin, "[basin]", {"width", "height", "cell_size", "timestep", "gravity", "rest_height"});
     BasinConfig& c = scene.config;
     if (const toml::node* n = basin.get("width"))
@@ -158,8 +162,9 @@ void Reader::readBasin(const toml::table& basin, Scene& scene) const
         c.restHeight = positiveFloat(*n, "rest_height");
 }
 
-void Reader::readWalls(const toml::table& walls, Scene& scene) const
+void Reader::readWalls(const toml::node& node, Scene& scene) const
 {
+    const toml::table& walls = tableAt(node, "[walls]");
     onlyKeys(walls, "[walls]", {"mask", "rectangles"});
     const int width = scene.config.width, height = scene.config.height;
     if (const toml::node* n = walls.get("mask")) {
@@ -196,8 +201,9 @@ void Reader::readWalls(const toml::table& walls, Scene& scene) const
     }
 }
 
-void Reader::readView(const toml::table& view, Scene& scene) const
+void Reader::readView(const toml::node& node, Scene& scene) const
 {
+    const toml::table& view = tableAt(node, "[view]");
     onlyKeys(view, "[view]", {"mode", "camera"});
     if (const toml::node* n = view.get("mode")) {
         if (const toml::value<std::string>* name = n->as_string()) {
@@ -385,7 +391,7 @@ Scene Reader::read(const toml::table& root)
 {
     // Each top-level table and its reader, in the order read: the basin first,
     // since walls and the rest are placed on it.
-    using Part = void (Reader::*)(const toml::table&, Scene&) const;
+    using Part = void (Reader::*)(const toml::node&, Scene&) const;
     static const std::vector<std::pair<std::string, Part>> parts = {
         {"basin", &Reader::readBasin},
         {"walls", &Reader::readWalls},
@@ -398,8 +404,9 @@ Scene Reader::read(const toml::table& root)
     for (const char* part : {"[[source]]", "[sponge]", "[bed]", "[[gauge]]"})
         known.push_back(part);
     for (auto&& [key, node] : root) {
-        const auto found = std::find_if(parts.begin(), parts.end(), [&](const auto& p) { return p.first == key.str(); });
-        if (found == parts.end() && std::find(tank.begin(), tank.end(), key.str()) == tank.end())
+        const std::string_view word = key.str(); // a binding cannot be captured in C++17
+        const auto found = std::find_if(parts.begin(), parts.end(), [word](const auto& p) { return p.first == word; });
+        if (found == parts.end() && std::find(tank.begin(), tank.end(), word) == tank.end())
             fail(long(key.source().begin.line),
                  "unknown key '" + std::string(key.str()) + "' (known: " + listOf(known) + ")");
     }
@@ -408,7 +415,7 @@ Scene Reader::read(const toml::table& root)
     for (const auto& [name, readPart] : parts) {
         const toml::node* node = root.get(name);
         if (node != nullptr)
-            (this->*readPart)(tableAt(*node, "[" + name + "]"), scene);
+            (this->*readPart)(*node, scene);
         if (name == "basin") {
             // Refused sizes are refused here, before the walls are allocated.
             try {
@@ -416,6 +423,9 @@ Scene Reader::read(const toml::table& root)
             } catch (const std::exception& e) {
                 fail(node != nullptr ? lineOf(*node) : 0, std::string("cannot make the basin: ") + e.what());
             }
+            if (uint64_t(scene.config.width) * uint64_t(scene.config.height) > maxCells_)
+                fail(node != nullptr ? lineOf(*node) : 0,
+                     "a basin of more than " + std::to_string(maxCells_) + " cells is not read here");
             scene.walls.assign(size_t(scene.config.width) * size_t(scene.config.height), 0);
         }
     }
@@ -454,18 +464,100 @@ std::string readText(const std::string& path)
     return text;
 }
 
+// toml++ 3.3 asks whether a character is blank (outside comments: after values,
+// in keys, in multi-line strings) with a classifier that reaches
+// __builtin_unreachable for these code points, so the scene never reaches it with
+// them: they are refused everywhere but in comments, where it does not look.
+bool confusesTheParser(uint32_t c)
+{
+    return (c >= 0xA1 && c <= 0x499) || (c >= 0x2D6E && c <= 0x3167 && c != 0x3000) || (c >= 0xFB36 && c <= 0xFEFE);
+}
+
+void refuseConfusingCharacters(const std::string& text, const std::string& name)
+{
+    enum State { PLAIN, COMMENT, BASIC, LITERAL, MULTI_BASIC, MULTI_LITERAL } state = PLAIN;
+    long line = 1;
+    const size_t n = text.size();
+    const auto at = [&](size_t i, const char* word) { return text.compare(i, std::strlen(word), word) == 0; };
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (byte == '\n') {
+            ++line;
+            if (state == COMMENT || state == BASIC || state == LITERAL)
+                state = PLAIN;
+            continue;
+        }
+        if (byte >= 0x80) {
+            // A two- or three-byte UTF-8 sequence holds every code point in question;
+            // malformed ones are toml++'s to refuse.
+            uint32_t c = 0;
+            if ((byte & 0xE0) == 0xC0 && i + 1 < n)
+                c = (uint32_t(byte & 0x1F) << 6) | (uint32_t(text[i + 1]) & 0x3F);
+            else if ((byte & 0xF0) == 0xE0 && i + 2 < n)
+                c = (uint32_t(byte & 0x0F) << 12) | ((uint32_t(text[i + 1]) & 0x3F) << 6) |
+                    (uint32_t(text[i + 2]) & 0x3F);
+            if (state != COMMENT && confusesTheParser(c)) {
+                char code[16];
+                std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
+                throw SceneError(name, line, std::string("the character ") + code +
+                                                 " is read only in comments (a fault of the TOML reader)");
+            }
+            continue;
+        }
+        switch (state) {
+        case PLAIN:
+            if (byte == '#')
+                state = COMMENT;
+            else if (at(i, "\"\"\"")) {
+                state = MULTI_BASIC;
+                i += 2;
+            } else if (at(i, "'''")) {
+                state = MULTI_LITERAL;
+                i += 2;
+            } else if (byte == '"')
+                state = BASIC;
+            else if (byte == '\'')
+                state = LITERAL;
+            break;
+        case BASIC:
+        case MULTI_BASIC:
+            if (byte == '\\' && i + 1 < n && text[i + 1] != '\n' && static_cast<unsigned char>(text[i + 1]) < 0x80)
+                ++i; // an escaped character, never the end (non-ASCII ones are checked above)
+            else if (state == MULTI_BASIC && at(i, "\"\"\"")) {
+                state = PLAIN;
+                i += 2;
+            } else if (state == BASIC && byte == '"')
+                state = PLAIN;
+            break;
+        case LITERAL:
+            if (byte == '\'')
+                state = PLAIN;
+            break;
+        case MULTI_LITERAL:
+            if (at(i, "'''")) {
+                state = PLAIN;
+                i += 2;
+            }
+            break;
+        case COMMENT:
+            break;
+        }
+    }
+}
+
 } // namespace
 
 Scene parseScene(const std::string& text, const std::string& name, const std::string& folder,
-                 const MaskLoader& loadMask)
+                 const MaskLoader& loadMask, uint64_t maxCells)
 {
+    refuseConfusingCharacters(text, name);
     toml::table root;
     try {
         root = toml::parse(std::string_view(text), std::string_view(name));
     } catch (const toml::parse_error& e) {
         throw SceneError(name, long(e.source().begin.line), std::string(e.description()));
     }
-    return Reader(name, folder, loadMask).read(root);
+    return Reader(name, folder, loadMask, maxCells).read(root);
 }
 
 Scene parseScene(const std::string& text, const std::string& name, const std::string& folder)

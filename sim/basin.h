@@ -33,7 +33,7 @@ enum : ColorMode {
 };
 constexpr ColorMode FIRST_MODE = MODE_PLAIN, LAST_MODE = MODE_COUNT - 1;
 
-// What a basin is made with. The defaults are the seed's 160 x 160 basin. The
+// What a basin is made with. The defaults make the default 160 x 160 basin. The
 // cell size, time step and rest height are single-precision, as the solver
 // computes with them; gravity is double.
 struct BasinConfig {

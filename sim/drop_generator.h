@@ -3,8 +3,9 @@
 #include <cstdint>
 
 // The drops' random numbers: the additive feedback generator of the GNU C
-// library's rand() (31 words, lags 3 and 31), so that a seed gives a basin the
-// drops that srand() and rand() gave the program before basins had their own.
+// library's rand() (31 words, lags 3 and 31), so that a seed gives the drops
+// that srand() and rand() give: the pinned scenarios and recorded frames hold
+// those drops.
 // Each basin owns one, so basins in different threads draw independently.
 class DropGenerator {
 public:

@@ -8,5 +8,6 @@
 float dropCap(const Basin& basin);
 
 // A random drop's radius before the minimum of 1: a unit random value times 5 %
-// of the basin's shorter side, truncated (0 to 7 for the seed's basin).
+// of the basin's shorter side, truncated (0 to 7 for the default 160 x 160
+// basin).
 int randomRadius(Basin& basin);

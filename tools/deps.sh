@@ -7,6 +7,8 @@
 #                            Debian's cross compilers for arm64 and s390x, those
 #                            architectures' Highway and GoogleTest through multiarch
 #                            (it adds both architectures to apt), and qemu-user
+#   tools/deps.sh ... --web    and the browser stage (tools/web.sh): emscripten,
+#                            Node.js, Chromium with its WebDriver and Selenium
 #
 # Made for Debian 12 (bookworm). Where a name differs between releases, the first
 # of the alternatives that apt offers is taken (A|B below), and the clang runtime
@@ -15,12 +17,14 @@ set -euo pipefail
 
 group="test"
 cross=no
+web=no
 for arg in "$@"; do
     case $arg in
         --run) group="run" ;;
         --test) group="test" ;;
         --cross) cross=yes ;;
-        *) echo "usage: deps.sh [--run|--test] [--cross]" >&2; exit 2 ;;
+        --web) web=yes ;;
+        *) echo "usage: deps.sh [--run|--test] [--cross] [--web]" >&2; exit 2 ;;
     esac
 done
 
@@ -44,6 +48,9 @@ if [ $group = test ]; then
                python3-numba python3-distributed)
     # Basin.run's recorded runs (xarray, netCDF) and its progress bar.
     packages+=(python3-xarray python3-netcdf4 python3-tqdm)
+fi
+if [ $web = yes ]; then
+    packages+=(emscripten nodejs chromium chromium-driver python3-selenium python3-pil)
 fi
 foreign=()
 if [ $cross = yes ]; then

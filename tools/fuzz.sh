@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang (ASan + UBSan) and runs them on their seed corpora
-# for a bounded time in all: tools/fuzz.sh [SECONDS] (default 60), half to the
-# TGA reader, a quarter each to the replay script reader and the saved basin
-# state's reader.
+# for a bounded time in all: tools/fuzz.sh [SECONDS] (default 60), two fifths to
+# the TGA reader, a fifth each to the replay script reader, the saved basin state's
+# reader and the scene reader.
 # Exits non-zero when a fuzzer finds a failure.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 build="${RIPPLEMOOR_FUZZ_BUILD:-$root/build-fuzz}"
-script_seconds=$((seconds / 4))
-state_seconds=$((seconds / 4))
-tga_seconds=$((seconds - script_seconds - state_seconds))
+script_seconds=$((seconds / 5))
+state_seconds=$((seconds / 5))
+scene_seconds=$((seconds / 5))
+tga_seconds=$((seconds - script_seconds - state_seconds - scene_seconds))
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DRIPPLEMOOR_FUZZ=ON -DRIPPLEMOOR_TESTS=OFF -DRIPPLEMOOR_BENCH=OFF >/dev/null
-cmake --build "$build" --target fuzz-tga fuzz-replay-script fuzz-basin-state -j"$(nproc)"
+cmake --build "$build" --target fuzz-tga fuzz-replay-script fuzz-basin-state fuzz-scene -j"$(nproc)"
 
 # run NAME SECONDS SEEDS [OPTIONS...]: the fuzzer on its own growing corpus and the seeds.
 status=0
@@ -51,4 +52,11 @@ run fuzz-replay-script "$script_seconds" "$script_seeds" -max_len=512 -dict="$ro
 
 # Saved states of a few small basins (what pickles carry) are the state reader's seeds.
 run fuzz-basin-state "$state_seconds" "$root/fuzz/basin_state_seeds" -max_len=4096
+
+# The presets and a few scenes with masks (text, a NUL byte, then the PNG).
+scene_seeds="$build/fuzz-scene-seeds"
+rm -rf "$scene_seeds"
+mkdir -p "$scene_seeds"
+cp "$root"/scene/presets/*.toml "$root"/fuzz/scene_seeds/* "$scene_seeds"/
+run fuzz-scene "$scene_seconds" "$scene_seeds" -max_len=2048 -dict="$root/fuzz/scene.dict"
 exit "$status"

@@ -10,8 +10,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
 fuzz_seconds="${RIPPLEMOOR_FUZZ_SECONDS:-60}"
 
-# The cross-architecture stage's packages too, in the same install.
-bash "$root/tools/deps.sh" --test --cross
+# The cross-architecture and browser stages' packages too, in the same install.
+bash "$root/tools/deps.sh" --test --cross --web
 
 # GL tests share one Xvfb; the end-to-end tests start their own.
 run_suite() {
@@ -49,7 +49,16 @@ ASAN_OPTIONS="halt_on_error=1:abort_on_error=1" \
 UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
     run_suite "$root/build-test-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIPPLEMOOR_SANITIZE=ON -DRIPPLEMOOR_BENCH=OFF
 
-stage "fuzzing the TGA and replay script readers for ${fuzz_seconds}s"
+# emscripten's build of the solver, the replay tool for Node and the page (about
+# a minute on 2 cores); the replay tool against the pinned hashes and the native
+# tool, the page in headless Chromium on SwiftShader, and its picture against
+# the plain build's program under Xvfb (about three minutes).
+stage "web: WebAssembly build, its replays and the page in headless Chromium"
+bash "$root/tools/web.sh" --no-serve
+RIPPLEMOOR_NATIVE_REPLAY="$root/build-test/ripplemoor-replay" RIPPLEMOOR_NATIVE_BUILD="$root/build-test" \
+    /usr/bin/python3 -m pytest -q -p no:cacheprovider "$root/tests/web"
+
+stage "fuzzing the TGA, replay script, basin state and scene readers for ${fuzz_seconds}s"
 bash "$root/tools/fuzz.sh" "$fuzz_seconds"
 
 stage

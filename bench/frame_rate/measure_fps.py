@@ -7,7 +7,10 @@ wraps glutSwapBuffers and reports frames per second when the process exits.
 Each program runs alone (one after the other) so that they do not share the CPU.
 
 Usage: bench/frame_rate/measure_fps.py [--build build] [--seconds 6] [--runs 2]
-Needs the targets ripplemoor, skybox, bare-swap and frame-counter."""
+           [--program PATH] [--basin WxH]
+Needs the targets ripplemoor, skybox, bare-swap and frame-counter. --program
+measures another build's program (an earlier one, say) beside this build's
+bare program; --basin hands the program its basin size."""
 
 import argparse
 import os
@@ -29,14 +32,14 @@ def xdotool(env, *args):
                           timeout=30).stdout
 
 
-def measure(binary, title, display, shim, seconds, skybox=None, drop=False):
+def measure(binary, title, display, shim, seconds, skybox=None, drop=False, args=()):
     workdir = tempfile.mkdtemp(prefix="measure-fps-")
     try:
         if skybox:
             shutil.copyfile(skybox, os.path.join(workdir, "skybox.tga"))
         env = dict(os.environ, DISPLAY=display, LIBGL_ALWAYS_SOFTWARE="1",
                    LD_PRELOAD=shim, FRAME_COUNTER_WARMUP="1")
-        process = subprocess.Popen([binary], cwd=workdir, env=env, stdin=subprocess.DEVNULL,
+        process = subprocess.Popen([binary] + list(args), cwd=workdir, env=env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         window = xdotool(env, "search", "--sync", "--onlyvisible", "--name", "^%s$" % title).split()[0]
         # No window manager: the keyboard follows the pointer.
@@ -60,12 +63,20 @@ def main():
     parser.add_argument("--build", default=os.path.join(root, "build"))
     parser.add_argument("--seconds", type=float, default=6.0)
     parser.add_argument("--runs", type=int, default=2)
+    parser.add_argument("--program", help="the program to measure (default: the build's)")
+    parser.add_argument("--basin", help="WxH: the basin's size (--basin=WxH)")
+    parser.add_argument("--threads", help="the program's --threads")
     args = parser.parse_args()
 
     build = os.path.abspath(args.build)
     program = os.path.join(build, "app", "ripplemoor")
     if not os.path.exists(program):
         program = os.path.join(build, "ripplemoor")
+    if args.program:
+        program = os.path.abspath(args.program)
+    program_args = ["--basin=" + args.basin] if args.basin else []
+    if args.threads is not None:
+        program_args.append("--threads=" + args.threads)
     bare = os.path.join(build, "bench", "frame_rate", "bare-swap")
     shim = os.path.join(build, "bench", "frame_rate", "libframe-counter.so")
     skybox = os.path.join(build, "skybox.tga")
@@ -78,7 +89,7 @@ def main():
         rates = {"ripplemoor": [], "bare-swap": []}
         for run in range(args.runs):
             frames, secs, fps = measure(program, "Ripplemoor", display, shim, args.seconds,
-                                        skybox=skybox, drop=True)
+                                        skybox=skybox, drop=True, args=program_args)
             rates["ripplemoor"].append(fps)
             print("run %d  ripplemoor: %6.1f frames/s (%d frames in %.2f s)" % (run + 1, fps, frames, secs))
             frames, secs, fps = measure(bare, "bare-swap", display, shim, args.seconds)

@@ -53,7 +53,7 @@ def main():
     matplotlib.use("Agg")
     figures = os.path.join(args.docs, "physics")
     os.makedirs(figures, exist_ok=True)
-    rm.use_solver(rm.solvers()[0])
+    rm.use_target(rm.targets()[0])
     if args.tank:
         page = os.path.join(args.docs, "physics.md")
         with open(page, encoding="utf-8") as f:
@@ -62,7 +62,7 @@ def main():
         with open(page, "w", encoding="utf-8") as f:
             f.write(before + "\n\n" + text)
         return
-    numbers = {"solver": rm.solver()}
+    numbers = {"solver": rm.target()}
     for name, measure in [("speed", wave_speed), ("ring", ring), ("volume", volume),
                           ("energy", energy), ("stability", stability), ("slits", two_slits),
                           ("channel", channel), ("tank", tank_physics.measure)]:

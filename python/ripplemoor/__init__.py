@@ -8,20 +8,26 @@ u on the face between cells (x-1, y) and (x, y), v on the face between
 basin's own memory; step(n) advances it. Basins are independent values: step
 them in several threads at once, copy and pickle them.
 
-    import ripplemoor as rm
-    basin = rm.Basin(200, 120)
-    basin.walls[:, 60] = True           # a wall across the basin ...
-    basin.walls[50:70, 60] = False      # ... with a gap
-    basin.reset()
-    basin.add_drop(30, 60, 4, 0.05)
-    basin.step(200)
-
-The module-level functions (field, step, add_drop, random_drop, seed, reset,
-color_mode, ranges, dump, state_hash) work on the program's own 160 x 160
-basin, one per process, as they always have.
-
 The vector target (targets(), use_target()) is chosen process-wide; every
 target gives the same bits.
+
+The module-level functions (field, step, add_drop, random_drop, seed, reset,
+color_mode, ranges, dump, state_hash) work on a default 160 x 160 Basin() of
+the module's own, one per process.
+
+Examples
+--------
+A wall with a gap across a basin, and a drop on one side:
+
+>>> import ripplemoor as rm
+>>> basin = rm.Basin(200, 120)
+>>> basin.walls[:, 60] = True           # a wall across the basin ...
+>>> basin.walls[50:70, 60] = False      # ... with a gap
+>>> basin.reset()
+>>> basin.add_drop(30, 60, 4, 0.05)
+>>> basin.step(200)
+>>> bool(abs(basin.h[:, 61:] - 1).max() > 0)   # the waves got through the gap
+True
 """
 
 import sys as _sys
@@ -47,8 +53,8 @@ def _basin_from_state(state):
     return _core._basin_from_state(state)
 
 
-# The program's basin, which the module-level functions below work on.
-_program = _core._program_basin()
+# The module's own default basin, which the module-level functions below work on.
+_program = Basin()
 
 
 def field(name):

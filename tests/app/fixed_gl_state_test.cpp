@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 
 #include "app/fixed_gl_state.h"
-#include "app/state.h"
+#include "support/program_names.h"
 #include "support/gl_test_context.h"
 
 namespace {
@@ -34,7 +34,7 @@ TEST(FixedGlState, MatchesWhatTheDrawingReliesOn)
     glFrontFace(GL_CCW);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    setFixedGlState();
+    setFixedGlState(view);
 
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_EQ(integer(GL_DEPTH_FUNC), GL_LEQUAL);

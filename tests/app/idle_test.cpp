@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/idle.h"
-#include "app/state.h"
+#include "support/program_names.h"
 #include "app/drops.h"
 #include "support/gl_test_context.h"
 
@@ -39,7 +39,7 @@ void startFromRest()
 TEST(Idle, PausedSkipsTheStepButKeepsTimingAndRedisplay)
 {
     startFromRest();
-    addDrop(80, 80, 4, 0.05f);
+    basin.addDrop(80, 80, 4, 0.05f);
     idle(); // one real step so that velocities are non-zero
     paused = true;
 
@@ -75,7 +75,7 @@ TEST(Idle, StepsTheWaterAndMeasuresTheInterval)
     }
 
     // A raised patch first shows in the velocities; the heights follow a step later.
-    addDrop(40, 60, 3, 0.06f);
+    basin.addDrop(40, 60, 3, 0.06f);
     const Field before = u;
     const int64_t last0 = perfLast;
     displayCalls = 0;

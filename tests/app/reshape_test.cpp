@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/reshape.h"
-#include "app/state.h"
+#include "support/program_names.h"
 #include "support/gl_test_context.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/state.h"
+#include "support/program_names.h"
 
 namespace {
 

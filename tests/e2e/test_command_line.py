@@ -1,7 +1,7 @@
 """The program's command line as a user meets it: --help and --version, a bad
 command line, a full standard output and a missing display all answered without
-a display and before "Init"; GLUT's own options taken, and -geometry moving the
-window without resizing it."""
+a display and before "Init"; GLUT's own options taken, and -geometry placing
+and sizing the window."""
 
 import os
 import re
@@ -24,8 +24,10 @@ def test_help_and_version(binary):
     result = run_without_display(binary, ["--help"])
     out = result.stdout.decode()
     assert (result.returncode, result.stderr) == (0, b""), "--help"
-    assert out.startswith("Usage: ripplemoor [OPTION]...\n"), "--help: %r" % out[:200]
-    for needed in ("-display", "-geometry", "--help", "--version", "Exit status", "640x480"):
+    assert out.startswith("Usage: ripplemoor [OPTION]... [SCENE]\n"), "--help: %r" % out[:200]
+    for needed in ("-display", "-geometry", "--help", "--version", "Exit status", "640x480", "--basin=WxH",
+                   "--threads=N", "--seed=N", "--sky=FILE", "--list-scenes", "Shift+left drag",
+                   "Ctrl+left drag", "w clear walls", "h help", "F1-F5", "Ctrl+S"):
         assert needed in out, "--help does not mention %s" % needed
     assert "Init" not in out, "--help started the program"
 
@@ -54,9 +56,9 @@ def test_write_error_is_reported_with_its_reason(binary):
     (["-geometry", "300x200", "-iconic", "--verbose"], "ripplemoor: unknown option '--verbose'\n"),
     (["-display"], "ripplemoor: option '-display' requires an argument\n"),
     (["-sync", "-geometry"], "ripplemoor: option '-geometry' requires an argument\n"),
-    (["sky.tga"], "ripplemoor: unexpected argument 'sky.tga'\n"),
+    (["two-slits", "sky.tga"], "ripplemoor: unexpected argument 'sky.tga'\n"),
     (["-"], "ripplemoor: unexpected argument '-'\n"),
-    (["--", "-sync"], "ripplemoor: unexpected argument '-sync'\n"),
+    (["--", "two-slits", "-sync"], "ripplemoor: unexpected argument '-sync'\n"),
     (["-help"], "ripplemoor: unknown option '-help'\n"),
 ])
 def test_bad_command_line(binary, argv, message):
@@ -87,12 +89,12 @@ def test_glut_option_is_passed_on(binary, argv):
     assert b"failed to open display" in result.stderr
 
 
-def test_geometry_places_but_keeps_the_size(launch):
+def test_geometry_places_and_sizes_the_window(launch):
     app = launch(args=["-geometry", "300x200+40+30", "-gldebug", "-sync", "--"])
     app.wait_for_stdout("Starting simulation...\n")
     app.find_window()
     placed = app.geometry()
-    assert (placed["width"], placed["height"]) == (640, 480)
+    assert (placed["width"], placed["height"]) == (300, 200)
     assert (placed["x"], placed["y"]) == (40, 30)
     assert app.running(), "the program ended: %r" % app.stderr()
     assert app.stderr() == ""

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "render/camera.h"
 #include "input/keyboard.h"
 #include "support/gl_test_context.h"

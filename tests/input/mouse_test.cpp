@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "render/camera.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"

@@ -83,16 +83,23 @@ def run(command, **kwargs):
 # --- the installed tree ------------------------------------------------------------
 
 
+def presets(args, folder):
+    """The preset scenes as installed in folder (relative to a prefix)."""
+    names = sorted(n for n in os.listdir(os.path.join(args.source, "scene", "presets")) if n.endswith(".toml"))
+    return [os.path.join(folder, n) for n in names]
+
+
 def files_under(top):
     return sorted(os.path.relpath(os.path.join(d, n), top)
                   for d, _, names in os.walk(top) for n in names)
 
 
 def installed_tree(args):
-    missing = [p for p in TREE if not os.path.isfile(os.path.join(args.prefix, p))]
+    tree = TREE + presets(args, "share/ripplemoor/scenes")
+    missing = [p for p in tree if not os.path.isfile(os.path.join(args.prefix, p))]
     check(not missing, "not installed: %r" % missing)
     # The program's component alone: nothing of the module's.
-    extra = [p for p in files_under(args.prefix) if p not in TREE]
+    extra = [p for p in files_under(args.prefix) if p not in tree]
     check(not extra, "installed beside the program's files: %r" % extra)
     for p in (LAUNCHER, "bin/ripplemoor-replay", PROGRAM):
         mode = os.stat(os.path.join(args.prefix, p)).st_mode
@@ -113,6 +120,10 @@ def installed_tree(args):
                  input="drop 80 80 5 0.3\nstep 3\nhash\n", cwd=tempfile.gettempdir())
     check(result.returncode == 0 and re.fullmatch(r"fnv1a64 [0-9a-f]{16}\n", result.stdout),
           "ripplemoor-replay: %r %r" % (result.returncode, result.stdout + result.stderr))
+    # It finds the presets relative to itself, from any folder.
+    result = run([os.path.join(args.prefix, "bin/ripplemoor-replay"), "--scene=harbour"],
+                 input="hash\n", cwd=tempfile.gettempdir())
+    check(result.returncode == 0, "ripplemoor-replay --scene=harbour: %r" % result.stderr)
 
 
 def installed_launcher_starts(args):
@@ -321,6 +332,7 @@ def python_tree_alone(args):
     site = cache_value(args, "RIPPLEMOOR_PYTHON_INSTALL_DIR")
     expected = sorted([os.path.join(site, "ripplemoor", p) for p in ("__init__.py", "__init__.pyi", "py.typed",
                                                                        "recording.py", "animation.py")]
+                      + presets(args, os.path.join(site, "ripplemoor", "scenes"))
                       + ["share/doc/python3-ripplemoor/copyright", "share/doc/python3-ripplemoor/changelog.gz",
                          "share/lintian/overrides/python3-ripplemoor"])
     for name, top in (("installed tree", args.python_prefix),
@@ -354,7 +366,9 @@ def python_module(args):
     site = cache_value(args, "RIPPLEMOOR_PYTHON_INSTALL_DIR")
     python = cache_value(args, "Python3_EXECUTABLE")
     script = ("import ripplemoor, sys; ripplemoor.add_drop(80, 80, 5, 0.3); ripplemoor.step(3); "
-              "print(ripplemoor.__file__); print('fnv1a64 %016x' % ripplemoor.state_hash())")
+              "print(ripplemoor.__file__); print('fnv1a64 %016x' % ripplemoor.state_hash()); "
+              "b = ripplemoor.Basin.from_scene('two-slits'); b.add_drop(30, 80, 5, 0.3); b.step(3); "
+              "print('fnv1a64 %016x' % b.state_hash())")
     for name, prefix, program in (
             ("installed tree", args.python_prefix, args.prefix),
             ("unpacked package", os.path.join(args.python_extracted, "usr"),
@@ -365,11 +379,16 @@ def python_module(args):
             result = run([python, "-c", script], cwd=cwd, env=env)
             replay = run([os.path.join(program, "bin/ripplemoor-replay")],
                          input="drop 80 80 5 0.3\nstep 3\nhash\n", cwd=cwd)
+            # The module's own presets, which its package carries.
+            scene = run([os.path.join(program, "bin/ripplemoor-replay"), "--scene=two-slits"],
+                        input="drop 30 80 5 0.3\nstep 3\nhash\n", cwd=cwd)
         check(result.returncode == 0, "%s: import failed: %s" % (name, result.stderr))
-        where, printed = result.stdout.splitlines()
+        where, printed, from_scene = result.stdout.splitlines()
         check(where.startswith(package), "%s: imported %s" % (name, where))
         check(printed + "\n" == replay.stdout, "%s: module %r, replay tool %r"
               % (name, printed, replay.stdout))
+        check(from_scene + "\n" == scene.stdout, "%s: two-slits in the module %r, in the replay tool %r"
+              % (name, from_scene, scene.stdout))
         print("  %s: %s" % (name, printed))
 
 

@@ -18,7 +18,7 @@ SETTABLE = ("h", "u", "v", "heightChange")
 def normalise():
     """The state of a replay tool that has just run 'step 1' and 'reset': the
     module is one process-wide simulation, so every test starts from here."""
-    ripplemoor.use_solver(ripplemoor.solvers()[0])
+    ripplemoor.use_target(ripplemoor.targets()[0])
     ripplemoor.color_mode = 0
     ripplemoor.reset()
     ripplemoor.step(1)
@@ -42,7 +42,7 @@ def replay_tool():
 def run_replay(replay_tool, script, solver=None, tmp_path=None):
     """Runs the replay tool on script (text); returns its stdout and, if the
     script's last line is 'dump -', the bytes it dumped."""
-    command = list(replay_tool) + (["--solver", solver] if solver else [])
+    command = list(replay_tool) + (["--target", solver] if solver else [])
     dump_path = None
     if script.rstrip().endswith("dump -"):
         dump_path = os.path.join(str(tmp_path), "replay.dump")

@@ -123,10 +123,24 @@ def test_views_are_the_basins_memory_and_keep_it_alive():
     assert basin.dump()[4 * (35 + 17):4 * (35 + 18)] == np.float32(0.5).tobytes()
     basin.reset()
     assert np.all(h == 2.0)
-    del basin
-    h[0, 0] = 3.0  # still the basin's memory, still alive
-    assert h[0, 0] == 3.0
     assert rm.Basin(3, 3).field("scratch").shape == (3, 3)
+
+
+def test_every_view_holds_its_basin_until_it_goes():
+    basin = rm.Basin(7, 5)
+    alone = sys.getrefcount(basin)
+    views = [basin.h, basin.field("u"), basin.walls, basin.energyProduct]
+    assert sys.getrefcount(basin) == alone + len(views)
+    assert all(view.base is basin for view in views)
+    del views[1:]
+    assert sys.getrefcount(basin) == alone + 1
+    # The last view alone keeps the basin, and so its memory, alive.
+    h = views.pop()
+    del basin
+    owners = sys.getrefcount(h.base)
+    assert owners == 2  # h's reference and getrefcount's argument
+    h.base.step(1)
+    assert np.all(h == 1.0)
 
 
 def test_repr_shows_the_configuration():
@@ -134,8 +148,10 @@ def test_repr_shows_the_configuration():
     assert repr(basin) == ("ripplemoor.Basin(12, 34, cell_size=0.5, timestep=0.03125, gravity=9.81, "
                            "rest_height=2.0, threads=2)")
     assert (basin.width, basin.height, basin.threads) == (12, 34, 2)
-    basin.threads = None
-    assert basin.threads >= 1
+    basin.threads = None  # the default: one thread below 512 x 512 cells
+    assert basin.threads == 1 and repr(basin).endswith("threads=None)")
+    basin.threads = 3
+    assert basin.threads == 3 and repr(basin).endswith("threads=3)")
 
 
 def run_child(*parts):
@@ -204,7 +220,7 @@ def test_a_basin_over_the_machines_memory_is_refused_before_its_allocation():
     height = memory // per_cell // width + 1
     if width * (height + 1) > 2**31 - 1:
         pytest.skip("this machine's memory holds more cells than an int counts")
-    with pytest.raises(ValueError, match="more than this machine's memory"):
+    with pytest.raises(ValueError, match=r"^Basin\(\): a basin of .* more than this machine's memory"):
         rm.Basin(width, height)
     # One row fewer is under the limit: the refusal is the memory's, not the size's.
     assert width * (height - 1) * per_cell <= memory

@@ -30,8 +30,8 @@ BAD_CALLS = [
     (lambda rm: rm.seed(-1), ValueError, ["seed()", "s"]),
     (lambda rm: rm.seed(2**32), ValueError, ["seed()", "s"]),
     (lambda rm: rm.seed([1]), TypeError, ["seed()", "s", "list"]),
-    (lambda rm: rm.use_solver("avx9000"), ValueError, ["use_solver()", "avx9000", "portable"]),
-    (lambda rm: rm.use_solver(None), TypeError, ["use_solver()", "name"]),
+    (lambda rm: rm.use_target("avx9000"), ValueError, ["use_target()", "avx9000", "portable"]),
+    (lambda rm: rm.use_target(None), TypeError, ["use_target()", "name"]),
     (lambda rm: setattr(rm, "color_mode", 7), ValueError, ["color_mode", "0 to 6"]),
     (lambda rm: setattr(rm, "color_mode", -1), ValueError, ["color_mode"]),
     (lambda rm: setattr(rm, "color_mode", 2.0), TypeError, ["color_mode", "float"]),
@@ -42,12 +42,12 @@ BAD_CALLS = [
 def test_bad_call_raises_naming_the_argument_and_changes_nothing(rm, call, error, words):
     rm.add_drop(50, 50, 4, 0.2)
     rm.color_mode = 2
-    before = rm.dump(), rm.color_mode, rm.solver()
+    before = rm.dump(), rm.color_mode, rm.target()
     with pytest.raises(error) as caught:
         call(rm)
     for word in words:
         assert word in str(caught.value)
-    assert (rm.dump(), rm.color_mode, rm.solver()) == before
+    assert (rm.dump(), rm.color_mode, rm.target()) == before
 
 
 def test_numpy_scalars_and_bools_are_accepted_where_they_make_sense(rm):
@@ -65,7 +65,7 @@ HOSTILE = textwrap.dedent("""
              lambda: rm.add_drop(-2**31, -2**31, 2**31 - 1, float('inf')),
              lambda: rm.add_drop(2**31 - 1, 2**31 - 1, 2**31 - 1, -1e38),
              lambda: rm.field(None), lambda: rm.field(''), lambda: rm.field('h' * 10**6),
-             lambda: rm.use_solver(''), lambda: rm.use_solver('\\x00'), lambda: rm.seed(1.5),
+             lambda: rm.use_target(''), lambda: rm.use_target('\\x00'), lambda: rm.seed(1.5),
              lambda: setattr(rm, 'color_mode', 10**30), lambda: setattr(rm, 'color_mode', '1'),
              lambda: rm.field('h').resize((10, 10)), lambda: rm.ranges()['x']]
     for call in calls:
@@ -78,7 +78,7 @@ HOSTILE = textwrap.dedent("""
     del views; gc.collect()
     h = rm.field('h'); h[:] = np.nan; rm.step(3)
     h[:] = np.inf; rm.field('u')[:] = -np.inf; rm.step(3); rm.reset()
-    print('still here', rm.solver())
+    print('still here', rm.target())
 """)
 
 

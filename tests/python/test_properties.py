@@ -34,13 +34,13 @@ OPERATIONS = st.one_of(
 @settings(max_examples=30, deadline=None, database=None,
           suppress_health_check=[HealthCheck.function_scoped_fixture])
 @given(operations=st.lists(OPERATIONS, min_size=1, max_size=14),
-       solver=st.sampled_from(ripplemoor.solvers()))
+       solver=st.sampled_from(ripplemoor.targets()))
 def test_random_sequences_dump_the_same_bytes_as_the_replay_tool(rm, replay_tool, tmp_path,
                                                                  operations, solver):
     # Hypothesis runs many examples inside one use of the fixture.
     normalise()
     script = "\n".join(operations) + "\n"
     _, dumped = run_replay(replay_tool, "step 1\nreset\n" + script + "dump -\n", solver, tmp_path)
-    rm.use_solver(solver)
+    rm.use_target(solver)
     play(rm, script)
     assert rm.dump() == dumped

@@ -8,7 +8,7 @@ import pytest
 import ripplemoor
 from conftest import SCENARIOS, play, run_replay
 
-SOLVERS = ripplemoor.solvers()
+SOLVERS = ripplemoor.targets()
 
 
 def pinned(name):
@@ -24,8 +24,8 @@ def pinned(name):
 def test_pinned_scenarios_give_the_pinned_hashes(rm, scenario, solver):
     script, expected = pinned(scenario)
     assert len(expected) >= 3
-    rm.use_solver(solver)
-    assert rm.solver() == solver
+    rm.use_target(solver)
+    assert rm.target() == solver
     assert play(rm, script) == expected
 
 
@@ -47,7 +47,7 @@ step 25
 def test_dump_bytes_equal_the_replay_tools(rm, replay_tool, tmp_path, solver):
     script = "step 1\nreset\n" + DROPS_AND_SETS + "hash\ndump -\n"
     printed, dumped = run_replay(replay_tool, script, solver, tmp_path)
-    rm.use_solver(solver)
+    rm.use_target(solver)
     assert play(rm, DROPS_AND_SETS) == []
     ours = rm.dump()
     assert len(ours) == len(dumped) == 819272
@@ -56,6 +56,6 @@ def test_dump_bytes_equal_the_replay_tools(rm, replay_tool, tmp_path, solver):
 
 
 def test_solver_list_is_the_replay_tools(replay_tool):
-    printed, _ = run_replay(replay_tool + ["--solver", "list"], "")
-    assert ripplemoor.solvers() == printed.split()
-    assert ripplemoor.solvers()[-1] == "portable"
+    printed, _ = run_replay(replay_tool + ["--target", "list"], "")
+    assert ripplemoor.targets() == printed.split()
+    assert ripplemoor.targets()[-1] == "portable"

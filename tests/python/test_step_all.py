@@ -1,5 +1,6 @@
 """ripplemoor.step_all and Python threads: basins stepped together give the
-bits each gets alone, and stepping them really runs at once."""
+bits each gets alone, and stepping them really runs at once, each basin under
+its own lock."""
 
 import os
 import threading
@@ -9,6 +10,8 @@ import numpy as np
 import pytest
 
 import ripplemoor as rm
+
+from inside_step import steps_since, while_stepping
 
 
 def assorted_basins():
@@ -80,79 +83,49 @@ def test_step_all_refuses_what_it_cannot_step():
     assert basin.dump() == rm.Basin(8, 8).dump()  # nothing stepped on the way
 
 
-def test_a_basin_steps_while_another_thread_steps_its_own():
-    # Neither the GIL nor one lock for all basins is held while one steps: this
-    # thread steps and reads a second basin while a long step of the first runs.
-    # No clock involved: it holds on one core too.
-    big, small = rm.Basin(512, 512, threads=1), rm.Basin(40, 40, threads=1)
-    big.add_drop(256, 256, 10, 0.2)
+def test_a_basin_steps_while_another_thread_is_inside_a_step():
+    # Neither the GIL nor one lock for all basins is held while one steps: another
+    # thread steps a second basin while this one is inside an endless step.
+    big, small = rm.Basin(64, 64, threads=1), rm.Basin(40, 40, threads=1)
+    big.add_drop(32, 32, 6, 0.2)
     small.add_drop(20, 20, 3, 0.2)
     reference = small.copy()
-    worker = threading.Thread(target=big.step, args=(200,))
-    worker.start()
-    done = 0
-    while worker.is_alive() and done < 20:
-        small.step(1)
-        small.state_hash()
-        done += 1
-    overlapped = worker.is_alive()
-    worker.join()
-    assert overlapped and done == 20
     reference.step(20)
-    assert small.dump() == reference.dump()
+
+    def work():
+        small.step(20)
+        return small.dump()
+
+    assert while_stepping(big, work) == reference.dump()
 
 
-def two_at_once(tasks):
-    threads = [threading.Thread(target=task) for task in tasks]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
+def cores():
+    return len(os.sched_getaffinity(0)) if hasattr(os, "sched_getaffinity") else os.cpu_count()
 
 
-def running_threads(exclude):
-    """How many of this process's threads are running or ready to run, from
-    /proc: a thread waiting for a lock or for the GIL sleeps."""
-    count = 0
-    for task in os.listdir("/proc/self/task"):
-        if int(task) == exclude:
-            continue
-        try:
-            with open("/proc/self/task/%s/stat" % task) as f:
-                count += f.read().rsplit(")", 1)[1].split()[0] == "R"
-        except OSError:  # ended meanwhile
-            pass
-    return count
+@pytest.mark.skipif(cores() < 2, reason="step_all takes the basins side by side only with two cores")
+def test_step_all_steps_basins_side_by_side_each_under_its_own_lock():
+    # This thread holds big's lock in an endless step. step_all([big, small]) then
+    # steps small beside it, one basin per thread, and big only once its lock is
+    # free: between two of this step's chunks, never within one.
+    big, small = rm.Basin(64, 64, threads=1), rm.Basin(40, 40, threads=1)
+    big.add_drop(32, 32, 6, 0.2)
+    small.add_drop(20, 20, 3, 0.2)
+    big_start = big.copy()
+    small_after = small.copy()
+    small_after.step(1)
+    stepped = small_after.state_hash()
 
+    def work():
+        runner = threading.Thread(target=rm.step_all, args=([big, small], 1))
+        runner.start()
+        while small.state_hash() != stepped:
+            time.sleep(0)
+        return runner
 
-@pytest.mark.skipif(not os.path.isdir("/proc/self/task"), reason="needs Linux's /proc")
-@pytest.mark.parametrize("how", ["threads", "step_all"])
-def test_two_basins_step_at_the_same_time(how):
-    # Load-proof, unlike a stopwatch: a busy machine delays running threads but
-    # leaves them runnable, while a held GIL or one lock for all basins puts all
-    # but one to sleep. A third thread counts the runnable ones.
-    basins = [rm.Basin(512, 512, threads=1) for _ in range(2)]
-    for b in basins:
-        b.add_drop(256, 256, 10, 0.2)
-    samples = []
-    stepping = threading.Event()
-
-    def sample():
-        me = threading.get_native_id()
-        stepping.wait()
-        while stepping.is_set():
-            samples.append(running_threads(me))
-            time.sleep(0.002)
-
-    sampler = threading.Thread(target=sample)
-    sampler.start()
-    stepping.set()
-    if how == "threads":
-        two_at_once([lambda b=b: b.step(150) for b in basins])
-    else:
-        rm.step_all(basins, 150)
-    stepping.clear()
-    sampler.join()
-    # The first to finish leaves one runnable thread for the rest of the run.
-    both = sum(n >= 2 for n in samples)
-    assert len(samples) >= 20 and both >= 0.3 * len(samples), samples
+    while_stepping(big, work).join()
+    assert small.dump() == small_after.dump()
+    # step() checks for Ctrl-C between whole steps: big took some of its own, then
+    # step_all's one, each whole.
+    count = steps_since(big_start, big, 1024 * 50 + 1)
+    assert count is not None and count >= 2, count

@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 #include <cmath>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "look_at.h"
 #include "render/camera.h"
 #include "support/gl_test_context.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "render/camera.h"
 
 namespace {
@@ -81,7 +81,7 @@ TEST(CameraDrag, OrbitUsesStepsOfUpToNineteenPixels)
     lastMouseX = 100;
     lastMouseY = 100;
     const double theta0 = camera.theta, phi0 = camera.phi;
-    dragCamera(119, 81);
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 119, 81);
     EXPECT_EQ(lastMouseX, 119);
     EXPECT_EQ(lastMouseY, 81);
     EXPECT_EQ(camera.theta, theta0 + 19 * 0.014);
@@ -97,19 +97,19 @@ TEST(CameraDrag, TwentyPixelsDiscardTheEventButMoveTheReference)
     lastMouseX = 100;
     lastMouseY = 100;
     const Camera before = camera;
-    dragCamera(120, 100);
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 120, 100);
     EXPECT_EQ(camera.theta, before.theta);
     EXPECT_EQ(camera.phi, before.phi);
     EXPECT_EQ(lastMouseX, 120);
 
     // The next pixel is measured from the new position and applied.
-    dragCamera(121, 100);
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 121, 100);
     EXPECT_EQ(camera.theta, before.theta + 0.014);
     EXPECT_EQ(camera.phi, before.phi);
 
     // A vertical jump alone also discards it; so does a negative one.
-    dragCamera(121, 80);
-    dragCamera(101, 80);
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 121, 80);
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 101, 80);
     EXPECT_EQ(camera.theta, before.theta + 0.014);
     EXPECT_EQ(camera.phi, before.phi);
     EXPECT_EQ(lastMouseX, 101);
@@ -120,10 +120,10 @@ TEST(CameraDrag, FirstDragIsMeasuredFromTheOrigin)
 {
     startDrag(false);
     const Camera before = camera;
-    dragCamera(320, 240);
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 320, 240);
     EXPECT_EQ(camera.theta, before.theta);
     EXPECT_EQ(camera.phi, before.phi);
-    dragCamera(330, 235);
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 330, 235);
     EXPECT_EQ(camera.theta, before.theta + 10 * 0.014);
     EXPECT_EQ(camera.phi, before.phi + -5 * -0.014);
 }
@@ -135,19 +135,19 @@ TEST(CameraDrag, ZoomUsesOnlyTheVerticalMovement)
     lastMouseY = 200;
     const Camera before = camera;
 
-    dragCamera(215, 200); // horizontal only: nothing
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 215, 200); // horizontal only: nothing
     EXPECT_EQ(camera.radius, 40.0);
-    dragCamera(215, 210); // down: away from the target
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 215, 210); // down: away from the target
     EXPECT_EQ(camera.radius, 41.0);
-    dragCamera(240, 220); // 25 across discards the 10 down
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 240, 220); // 25 across discards the 10 down
     EXPECT_EQ(camera.radius, 41.0);
-    dragCamera(240, 201); // up 19: nearer
+    dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 240, 201); // up 19: nearer
     EXPECT_DOUBLE_EQ(camera.radius, 41.0 - 1.9);
     EXPECT_EQ(camera.theta, before.theta);
     EXPECT_EQ(camera.phi, before.phi);
 
     // Zooming in step by step stops at the lower bound.
     for (int i = 0; i < 40; ++i)
-        dragCamera(240, 201 - 19 * (i + 1));
+        dragCamera(camera, zoomDrag, lastMouseX, lastMouseY, 240, 201 - 19 * (i + 1));
     EXPECT_EQ(camera.radius, 1.0);
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "render/vertex_color.h"
 
 namespace {
@@ -78,8 +78,8 @@ TEST(VertexColor, PlainModeIsOneWaterColour)
 {
     startColors();
     for (unsigned cell : {0u, 161u, 12345u, 25599u}) {
-        EXPECT_EQ(colorParameter(cell), 0.64f);
-        const VertexColor c = vertexColor(cell);
+        EXPECT_EQ(colorParameter(colorInputs(basin, colorOffsets), cell), 0.64f);
+        const VertexColor c = vertexColor(colorInputs(basin, colorOffsets), cell);
         EXPECT_EQ(c.red, 0.0f);
         EXPECT_EQ(c.green, 0.16000009f);
         EXPECT_EQ(c.blue, 1.0f);
@@ -95,15 +95,15 @@ TEST(VertexColor, HueCircleAtTheEndsAndThirds)
     const unsigned cell = unsigned(cellIndex(40, 50));
 
     h[cell] = 0.0f;
-    expectColor(vertexColor(cell), 1.0f, 0.0f, 0.0f, 3e-7f);
+    expectColor(vertexColor(colorInputs(basin, colorOffsets), cell), 1.0f, 0.0f, 0.0f, 3e-7f);
     h[cell] = 1.0f;
-    expectColor(vertexColor(cell), 1.0f, 0.0f, 0.0f); // exactly red
+    expectColor(vertexColor(colorInputs(basin, colorOffsets), cell), 1.0f, 0.0f, 0.0f); // exactly red
     h[cell] = float(1.0 / 3.0);
-    expectColor(vertexColor(cell), 0.0f, 1.0f, 0.0f, 3e-7f);
+    expectColor(vertexColor(colorInputs(basin, colorOffsets), cell), 0.0f, 1.0f, 0.0f, 3e-7f);
     h[cell] = float(2.0 / 3.0);
-    expectColor(vertexColor(cell), 0.0f, 0.0f, 1.0f, 3e-7f);
+    expectColor(vertexColor(colorInputs(basin, colorOffsets), cell), 0.0f, 0.0f, 1.0f, 3e-7f);
     h[cell] = 0.5f; // cyan
-    expectColor(vertexColor(cell), 0.0f, 1.0f, 1.0f, 3e-6f);
+    expectColor(vertexColor(colorInputs(basin, colorOffsets), cell), 0.0f, 1.0f, 1.0f, 3e-6f);
 }
 
 TEST(VertexColor, EachModeReadsItsOwnFieldAndRange)
@@ -120,13 +120,13 @@ TEST(VertexColor, EachModeReadsItsOwnFieldAndRange)
         *minima[mode - 1] = 0.25f;
         *scales[mode - 1] = 0.5f;
         colorMode = mode;
-        EXPECT_EQ(colorParameter(cell), 0.25f) << "mode " << mode;
+        EXPECT_EQ(colorParameter(colorInputs(basin, colorOffsets), cell), 0.25f) << "mode " << mode;
         // Every other mode still sees value 0 or 1 at scale 0: t = 0.
         for (int other = 1; other <= 6; ++other) {
             if (other == mode)
                 continue;
             colorMode = other;
-            EXPECT_EQ(colorParameter(cell), 0.0f) << "mode " << other << " with " << mode << " set";
+            EXPECT_EQ(colorParameter(colorInputs(basin, colorOffsets), cell), 0.0f) << "mode " << other << " with " << mode << " set";
         }
     }
 }
@@ -140,7 +140,7 @@ TEST(VertexColor, ParameterIsFormedInDoubleAndRoundedOnce)
     heightChangeMin = -0.3f;
     heightChangeScale = 1.7f;
     const double exact = (double(0.1f) - double(-0.3f)) * double(1.7f);
-    EXPECT_EQ(colorParameter(cell), float(exact));
+    EXPECT_EQ(colorParameter(colorInputs(basin, colorOffsets), cell), float(exact));
 }
 
 TEST(VertexColor, BeforeTheFirstStepEveryModeIsRed)
@@ -150,7 +150,7 @@ TEST(VertexColor, BeforeTheFirstStepEveryModeIsRed)
     for (int mode = 1; mode <= 6; ++mode) {
         colorMode = mode;
         for (unsigned cell : {0u, 300u, 25599u})
-            expectColor(vertexColor(cell), 1.0f, 0.0f, 0.0f, 3e-7f);
+            expectColor(vertexColor(colorInputs(basin, colorOffsets), cell), 1.0f, 0.0f, 0.0f, 3e-7f);
     }
 }
 
@@ -163,10 +163,10 @@ TEST(VertexColor, FlatRangeGivesBlackOrMinusInfinity)
     speedSq[10] = 0.0f;  // at the minimum: 0 * inf = NaN
     speedSq[11] = 0.5f;  // above: +inf
     speedSq[12] = -0.5f; // below: -inf
-    EXPECT_TRUE(std::isnan(colorParameter(10)));
-    expectColor(vertexColor(10), 0.0f, 0.0f, 0.0f);
-    expectColor(vertexColor(11), 0.0f, 0.0f, 0.0f);
-    const VertexColor below = vertexColor(12);
+    EXPECT_TRUE(std::isnan(colorParameter(colorInputs(basin, colorOffsets), 10)));
+    expectColor(vertexColor(colorInputs(basin, colorOffsets), 10), 0.0f, 0.0f, 0.0f);
+    expectColor(vertexColor(colorInputs(basin, colorOffsets), 11), 0.0f, 0.0f, 0.0f);
+    const VertexColor below = vertexColor(colorInputs(basin, colorOffsets), 12);
     EXPECT_EQ(below.red, -INF);
     EXPECT_EQ(below.green, -INF);
     EXPECT_EQ(below.blue, -INF);
@@ -182,12 +182,12 @@ TEST(VertexColor, GreyOffsetsGiveEqualChannels)
     hScale = 1.0f;
     for (float value : {-0.3f, 0.0f, 0.1f, 0.2f, 0.45f, 0.6f, 0.95f, 1.0f, 1.4f}) {
         h[77] = value;
-        const VertexColor c = vertexColor(77);
+        const VertexColor c = vertexColor(colorInputs(basin, colorOffsets), 77);
         EXPECT_EQ(c.red, c.green) << value;
         EXPECT_EQ(c.blue, c.green) << value;
     }
     colorMode = 0;
-    const VertexColor plain = vertexColor(77);
+    const VertexColor plain = vertexColor(colorInputs(basin, colorOffsets), 77);
     EXPECT_EQ(plain.red, 0.16000009f);
     EXPECT_EQ(plain.green, 0.16000009f);
     EXPECT_EQ(plain.blue, 0.16000009f);

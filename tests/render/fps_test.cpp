@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "render/fps.h"
 
 namespace {
@@ -49,9 +49,9 @@ TEST(FpsRing, FirstFramesAtSixtyReadThreeSixNine)
 {
     clearRing();
     for (int frame = 1; frame <= 25; ++frame) {
-        recordFpsSample(frameRateSample(GHZ / 60, GHZ));
+        recordFpsSample(view.fps, frameRateSample(GHZ / 60, GHZ));
         const int expected = frame < 20 ? 3 * frame : 60;
-        EXPECT_EQ(averageFps(), expected) << "frame " << frame;
+        EXPECT_EQ(averageFps(view.fps), expected) << "frame " << frame;
     }
 }
 
@@ -60,43 +60,43 @@ TEST(FpsRing, IndexWrapsAndTheTwentyFirstCallWritesSlotZero)
     clearRing();
     for (int i = 0; i < 20; ++i) {
         EXPECT_EQ(fpsIndex, i);
-        recordFpsSample(100 + i);
+        recordFpsSample(view.fps, 100 + i);
     }
     EXPECT_EQ(fpsIndex, 0);
-    recordFpsSample(7);
+    recordFpsSample(view.fps, 7);
     EXPECT_EQ(fpsSamples[0], 7);
     EXPECT_EQ(fpsSamples[1], 101);
     EXPECT_EQ(fpsIndex, 1);
     // (7 + 101 + ... + 119) / 20 = 2097 / 20 = 104.85
-    EXPECT_EQ(averageFps(), 104);
+    EXPECT_EQ(averageFps(view.fps), 104);
 }
 
 TEST(FpsRing, AverageTruncatesTowardZero)
 {
     clearRing();
     for (int i = 0; i < 19; ++i)
-        recordFpsSample(60);
-    recordFpsSample(59); // 1199 / 20 = 59.95
-    EXPECT_EQ(averageFps(), 59);
+        recordFpsSample(view.fps, 60);
+    recordFpsSample(view.fps, 59); // 1199 / 20 = 59.95
+    EXPECT_EQ(averageFps(view.fps), 59);
 
     clearRing();
-    recordFpsSample(-30); // -1.5
-    EXPECT_EQ(averageFps(), -1);
+    recordFpsSample(view.fps, -30); // -1.5
+    EXPECT_EQ(averageFps(view.fps), -1);
 }
 
 TEST(FpsRing, SaturatedSlotsDoNotOverflowTheSum)
 {
     clearRing();
     for (int i = 0; i < 20; ++i)
-        recordFpsSample(frameRateSample(0, GHZ));
-    EXPECT_EQ(averageFps(), FPS_SAMPLE_LIMIT);
+        recordFpsSample(view.fps, frameRateSample(0, GHZ));
+    EXPECT_EQ(averageFps(view.fps), FPS_SAMPLE_LIMIT);
     // Slots written from outside the sampler are summed wide as well.
     for (int& s : fpsSamples)
         s = INT32_MAX;
-    EXPECT_EQ(averageFps(), INT32_MAX);
+    EXPECT_EQ(averageFps(view.fps), INT32_MAX);
     for (int& s : fpsSamples)
         s = INT32_MIN;
-    EXPECT_EQ(averageFps(), INT32_MIN);
+    EXPECT_EQ(averageFps(view.fps), INT32_MIN);
     clearRing();
 }
 
@@ -136,14 +136,14 @@ TEST(FpsUpdate, ReadsTheIntervalOfTheLatestIdleCall)
     const int64_t delta0 = perfDelta, frequency0 = perfFrequency;
     perfFrequency = GHZ;
     perfDelta = GHZ / 60;
-    EXPECT_EQ(updateFps(), 3);
-    EXPECT_EQ(updateFps(), 6);
+    EXPECT_EQ(updateFps(view), 3);
+    EXPECT_EQ(updateFps(view), 6);
     perfDelta = 0;
-    EXPECT_EQ(updateFps(), int((120.0 + FPS_SAMPLE_LIMIT) / 20.0));
+    EXPECT_EQ(updateFps(view), int((120.0 + FPS_SAMPLE_LIMIT) / 20.0));
     EXPECT_EQ(fpsIndex, 3);
     perfFrequency = 0;
     perfDelta = GHZ / 60;
-    updateFps();
+    updateFps(view);
     EXPECT_EQ(fpsSamples[3], 0);
     perfDelta = delta0;
     perfFrequency = frequency0;

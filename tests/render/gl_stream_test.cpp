@@ -21,7 +21,7 @@
 #include "app/fixed_gl_state.h"
 #include "app/idle.h"
 #include "app/reshape.h"
-#include "app/state.h"
+#include "support/program_names.h"
 #include "render/camera.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
@@ -62,7 +62,7 @@ struct Walk {
         for (const GlDrawState& s : states)
             EXPECT_TRUE(s == state) << name << ": the strips of one frame drawn with different state";
 
-        const std::vector<GlCall> surface = loggedCalls(drawSurface);
+        const std::vector<GlCall> surface = loggedCalls([] { drawSurface(basin, colorOffsets, view.surface); });
         const std::vector<GlCall> reference = loggedCalls(drawSurfacePerVertex);
         expectStripShape(surface);
         expectSameCalls(surface, reference, name);
@@ -94,9 +94,9 @@ void startLikeMain()
     ensureGlContext(640, 480);
     reshape(640, 480);
     lightPosition[0] = lightPosition[1] = lightPosition[2] = lightPosition[3] = 0.0f;
-    setFixedGlState();
+    setFixedGlState(view);
     if (fontBase == 0)
-        initFont();
+        fontBase = initFont();
     camera = Camera();
     lastMouseX = lastMouseY = 0;
     paused = false;

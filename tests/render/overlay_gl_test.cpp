@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "render/fps.h"
 #include "render/text.h"
 #include "support/gl_test_context.h"
@@ -23,7 +23,7 @@ void prepareCanvas()
 {
     ensureGlContext(W, H);
     if (fontBase == 0)
-        initFont();
+        fontBase = initFont();
     glViewport(0, 0, W, H);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
@@ -71,7 +71,7 @@ TEST(Font, OneListPerCharacterCodeAndTheListBase)
 {
     ensureGlContext(W, H);
     if (fontBase == 0)
-        initFont();
+        fontBase = initFont();
     ASSERT_NE(fontBase, 0u);
     for (unsigned c = 0; c < 128; ++c)
         EXPECT_TRUE(glIsList(fontBase + c)) << "code " << c;
@@ -149,9 +149,9 @@ TEST(FpsOverlay, DrawsTheTextOfTheNewAverage)
     perfDelta = perfFrequency / 60;
 
     prepareCanvas();
-    drawFps(); // average 3
+    drawFps(view); // average 3
     prepareCanvas();
-    drawFps(); // average 6
+    drawFps(view); // average 6
     const std::vector<unsigned char> shown = readBack();
     EXPECT_EQ(fpsIndex, 2);
     EXPECT_EQ(fpsSamples[0], 60);
@@ -167,7 +167,7 @@ TEST(FpsOverlay, DrawsTheTextOfTheNewAverage)
     // A zero interval is drawn, held to the field, without disturbing the ring.
     perfDelta = 0;
     prepareCanvas();
-    drawFps();
+    drawFps(view);
     const std::vector<unsigned char> saturated = readBack();
     prepareCanvas();
     drawText("FPS: 99999", 0.01f, 0.01f);

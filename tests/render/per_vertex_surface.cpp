@@ -5,7 +5,7 @@
 #include <GL/gl.h>
 #include <cstdio>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "render/surface.h"
 #include "render/vertex_color.h"
 
@@ -13,8 +13,8 @@ namespace {
 
 void sendVertexPerVertex(int x, int r)
 {
-    setVertexColor(unsigned(cellIndex(x, r)));
-    glVertex3f(float(x), float(scaledHeight(x, r)), float(r));
+    setVertexColor(colorInputs(basin, colorOffsets), unsigned(cellIndex(x, r)));
+    glVertex3f(float(x), float(scaledHeight(gridOf(basin), x, r)), float(r));
 }
 
 void sendNormalPerVertex(const SurfaceNormal& n)
@@ -40,12 +40,12 @@ void drawSurfacePerVertex()
         sendVertexPerVertex(0, y + 1);
         sendVertexPerVertex(0, y);
         for (int x = 1; x < GRID_SIZE; ++x) {
-            setVertexColor(unsigned(cellIndex(x, y + 1)));
-            sendNormalPerVertex(upperNormal(x, y));
-            glVertex3f(float(x), float(scaledHeight(x, y + 1)), float(y + 1));
-            setVertexColor(unsigned(cellIndex(x, y)));
-            sendNormalPerVertex(lowerNormal(x, y));
-            glVertex3f(float(x), float(scaledHeight(x, y)), float(y));
+            setVertexColor(colorInputs(basin, colorOffsets), unsigned(cellIndex(x, y + 1)));
+            sendNormalPerVertex(upperNormal(gridOf(basin), x, y));
+            glVertex3f(float(x), float(scaledHeight(gridOf(basin), x, y + 1)), float(y + 1));
+            setVertexColor(colorInputs(basin, colorOffsets), unsigned(cellIndex(x, y)));
+            sendNormalPerVertex(lowerNormal(gridOf(basin), x, y));
+            glVertex3f(float(x), float(scaledHeight(gridOf(basin), x, y)), float(y));
         }
         glEnd();
     }

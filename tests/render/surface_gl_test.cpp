@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "render/surface.h"
 #include "support/gl_test_context.h"
 
@@ -59,7 +59,7 @@ std::vector<Triangle> captureSurface()
     static std::vector<GLfloat> buffer(size_t(STRIPS) * TRIANGLES_PER_STRIP * 23 + 1024);
     glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR, buffer.data());
     glRenderMode(GL_FEEDBACK);
-    drawSurface();
+    drawSurface(basin, colorOffsets, view.surface);
     const GLint count = glRenderMode(GL_RENDER);
     EXPECT_GT(count, 0) << "feedback buffer overflow";
 
@@ -214,7 +214,7 @@ TEST(SurfaceGeometry, HeightsAndColoursFollowTheirOwnCell)
     hScale = 4.0f; // h = 1.25 -> t = 1: red; h = 1 -> t = 0: red as well
     h[unsigned(cellIndex(30, 70))] = 1.25f;
     h[unsigned(cellIndex(31, 70))] = float(1.0 + 1.0 / 12.0); // t = 1/3: green
-    noteFieldsChanged(); // written directly, not by a step, drop or reset
+    basin.noteFieldsChanged(); // written directly, not by a step, drop or reset
 
     const std::vector<Triangle> triangles = captureSurface();
     ASSERT_EQ(triangles.size(), size_t(STRIPS * TRIANGLES_PER_STRIP));
@@ -273,7 +273,7 @@ TEST(SurfaceNormals, OneRaisedVertexIsLitFromItsSlope)
     startAtRest();
     const int x = 40, y = 60; // raised: (x, y + 1), the upper vertex of strip y
     h[unsigned(cellIndex(x, y + 1))] = 1.25f;
-    noteFieldsChanged(); // written directly, not by a step, drop or reset
+    basin.noteFieldsChanged(); // written directly, not by a step, drop or reset
     const float steep = float(25.0 / std::sqrt(626.0)); // 0.99920
     const float flat = float(1.0 / std::sqrt(626.0));   // 0.03997
 
@@ -299,14 +299,14 @@ TEST(SurfaceNormals, LastNormalAndColourOfTheFrameAreTheLastLowerVertex)
 {
     startAtRest();
     h[unsigned(cellIndex(159, 159))] = 1.25f;
-    noteFieldsChanged(); // written directly, not by a step, drop or reset
-    drawSurface();
+    basin.noteFieldsChanged(); // written directly, not by a step, drop or reset
+    drawSurface(basin, colorOffsets, view.surface);
     GLfloat n[4];
     glGetFloatv(GL_CURRENT_NORMAL, n);
     EXPECT_EQ(n[0], 0.0f);
     EXPECT_NEAR(n[1], 0.03997f, 5e-6f);
     EXPECT_NEAR(n[2], -0.99920f, 5e-6f);
-    const SurfaceNormal expected = lowerNormal(159, 158);
+    const SurfaceNormal expected = lowerNormal(gridOf(basin), 159, 158);
     EXPECT_EQ(n[1], float(expected.y));
     EXPECT_EQ(n[2], float(expected.z));
 

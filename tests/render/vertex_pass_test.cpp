@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "render/vertex_attributes.h"
 #include "simd/targets.h"
 #include "app/drops.h"
@@ -53,7 +53,7 @@ std::vector<std::pair<const char*, Array*>> namedArrays(Attributes& a)
 VertexAttributes freshAttributes()
 {
     VertexAttributes a;
-    sizeVertexAttributes(a);
+    sizeVertexAttributes(a, CELL_COUNT);
     for (const auto& [name, array] : namedArrays(a))
         std::fill(array->begin(), array->end(), sentinel());
     return a;
@@ -80,8 +80,8 @@ void expectSameBits(const VertexAttributes& got, const VertexAttributes& want, c
 
 void buildBoth(VertexAttributes& a)
 {
-    buildSurfaceGeometry(a);
-    buildSurfaceColors(a);
+    buildSurfaceGeometry(gridOf(basin), a);
+    buildSurfaceColors(gridOf(basin), colorInputs(basin, colorOffsets), a);
 }
 
 // What the strips would be sent, from the chosen path and from the portable one.
@@ -158,9 +158,9 @@ TEST_P(VertexPasses, MovingWaterInEveryModeAndAfterEveryPausedSwitch)
     // one, as a switch while paused does (infinite scales: NaN, +inf and -inf).
     for (int runMode = 0; runMode <= 6; ++runMode) {
         startAtRest();
-        addDrop(80, 80, 6, 0.1f);
-        addDrop(31, 140, 3, 0.08f);
-        addDrop(150, 20, 5, 0.05f);
+        basin.addDrop(80, 80, 6, 0.1f);
+        basin.addDrop(31, 140, 3, 0.08f);
+        basin.addDrop(150, 20, 5, 0.05f);
         colorMode = runMode;
         for (int i = 0; i < 25 + 7 * runMode; ++i)
             simulationStep();
@@ -168,7 +168,7 @@ TEST_P(VertexPasses, MovingWaterInEveryModeAndAfterEveryPausedSwitch)
             expectPassesAgree(GetParam(), "run in mode " + std::to_string(runMode) + ", shown in " + s);
         });
         // A drop while paused lifts heights past the last step's range: t wraps.
-        addDrop(60, 100, 8, 0.09f);
+        basin.addDrop(60, 100, 8, 0.09f);
         colorMode = 1;
         expectPassesAgree(GetParam(), "run in mode " + std::to_string(runMode) + ", paused drop, mode 1");
     }
@@ -177,7 +177,7 @@ TEST_P(VertexPasses, MovingWaterInEveryModeAndAfterEveryPausedSwitch)
 TEST_P(VertexPasses, ParametersThatOverflowOrFallOutsideEveryWrap)
 {
     startAtRest();
-    addDrop(70, 70, 10, 0.1f);
+    basin.addDrop(70, 70, 10, 0.1f);
     for (int i = 0; i < 12; ++i)
         simulationStep();
     colorMode = 1;

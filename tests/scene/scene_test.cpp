@@ -247,6 +247,11 @@ TEST(SceneErrors, HostileTextGivesALocatedMessageAndNoScene)
         {"camera NaN", "[view]\ncamera = { radius = 5, phi = nan, theta = 1 }\n", "phi must be from"},
         {"camera incomplete", "[view]\ncamera = { radius = 5, phi = 1 }\n", "theta is missing"},
         {"not UTF-8", "[basin]\n# \xff\xfe\n", "hostile.toml:2:"},
+        // Characters that toml++ 3.3 cannot classify: refused before it sees them.
+        {"U+FEFE in a key", "[basin]\nw\xef\xbb\xbeidth = 5\n", "hostile.toml:2: the character U+FEFE"},
+        {"U+00A1 after a value", "[basin]\nwidth = 5\xc2\xa1\n", "hostile.toml:2: the character U+00A1"},
+        {"U+2D6E in a quoted key", "[basin]\n\n\"\xe2\xb5\xae\" = 1\n", "hostile.toml:3: the character U+2D6E"},
+        {"escaped in a multi-line string", "[walls]\nmask = \"\"\"a\\\xc3\xa4\"\"\"\n", "U+00E4"},
     };
     for (const Hostile& c : cases) {
         SCOPED_TRACE(c.what);
@@ -256,6 +261,18 @@ TEST(SceneErrors, HostileTextGivesALocatedMessageAndNoScene)
             EXPECT_EQ(message.rfind("hostile.toml:", 0), 0u) << message;
         }
     }
+}
+
+TEST(SceneErrors, AnyCharacterReadsInCommentsAndOthersInStrings)
+{
+    // Faulty code points in comments, then a mask named with U+20AC, which reads.
+    const std::string message = errorOf("# Hafenbecken \xc3\xa4 \xef\xbb\xbe\n[walls] # \xc2\xa1\n"
+                                        "mask = \"\xe2\x82\xac.png\"\n");
+    EXPECT_NE(message.find("hostile.toml:3: cannot read the mask './\xe2\x82\xac.png'"), std::string::npos) << message;
+    // A '#' inside a string starts no comment.
+    EXPECT_NE(errorOf("[walls]\nmask = \"#\xc3\xa4\"\n").find("U+00E4"), std::string::npos);
+    EXPECT_NE(errorOf("[walls]\nmask = '''#\n\xc3\xa4'''\n").find("hostile.toml:3: the character U+00E4"),
+              std::string::npos);
 }
 
 TEST(SceneErrors, HostileMasksAreRefusedBeforeTheyAreDecoded)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +18,7 @@
 
 #include <unistd.h>
 
-#include "app/state.h"
+#include "support/program_names.h"
 #include "sim/basin.h"
 #include "sim/height_update.h"
 #include "sim/walls.h"
@@ -312,6 +313,20 @@ TEST(BasinConfiguration, RefusesWhatCannotBeABasin)
     c = {};
     c.width = c.height = 65536;
     expectRefused(c, "too many cells");
+    // The cells fit in an int, the row past the last (which the kernels' indices
+    // reach) does not.
+    c.width = 46341;
+    c.height = 46340;
+    ASSERT_LE(uint64_t(c.width) * uint64_t(c.height), uint64_t(INT_MAX));
+    expectRefused(c, "too many cells");
+    c.width = 3;
+    c.height = (INT_MAX - 3) / 3;
+    try {
+        checkBasinConfig(c);
+    } catch (const std::length_error& e) {
+        EXPECT_EQ(std::string(e.what()).find("too many cells"), std::string::npos)
+            << "the largest count with its extra row still counts: " << e.what();
+    }
     c.width = c.height = 46340;
     if (basinBytes(c.width, c.height) > uint64_t(sysconf(_SC_PHYS_PAGES)) * uint64_t(sysconf(_SC_PAGE_SIZE)))
         expectRefused(c, "more than this machine's memory");

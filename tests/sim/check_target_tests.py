@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Every kernel target the processor offers has its parametrised tests: each
-name that `REPLAY --solver list` prints (but the portable loops) ends some
+name that `REPLAY --target list` prints (but the portable loops) ends some
 test's name in `TEST --gtest_list_tests`, so a target that the tests' list
 missed cannot pass unseen.
 
@@ -20,7 +20,7 @@ def output(command, *args):
 
 def main():
     replay, test = sys.argv[1:3]
-    targets = [s for s in output(replay, "--solver", "list").split() if s != "portable"]
+    targets = [s for s in output(replay, "--target", "list").split() if s != "portable"]
     listed = output(test, "--gtest_list_tests")
     # Parametrised tests are listed as "  Name/PARAM  # GetParam() = ...".
     params = set(re.findall(r"^  \S+/(\S+)", listed, re.M))

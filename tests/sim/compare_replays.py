@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Runs ripplemoor-replay builds on one script; all must print the same hash
 lines, and those must match the script's "# expect" lines. A command may carry
-arguments ("qemu-aarch64 -cpu max ripplemoor-replay --solver portable").
+arguments ("qemu-aarch64 -cpu max ripplemoor-replay --target portable").
 
     compare_replays.py SCRIPT COMMAND...
     compare_replays.py --every-solver [--except-solvers-of COMMAND] SCRIPT COMMAND
 
-With --every-solver, COMMAND runs once with each solver it lists (--solver
+With --every-solver, COMMAND runs once with each solver it lists (--target
 list), less those that --except-solvers-of's command lists: a processor's run
 then checks only what an earlier processor's run did not."""
 import argparse
@@ -16,10 +16,10 @@ import sys
 
 
 def solvers(command):
-    run = subprocess.run(shlex.split(command) + ["--solver", "list"], capture_output=True,
+    run = subprocess.run(shlex.split(command) + ["--target", "list"], capture_output=True,
                          text=True)
     if run.returncode != 0 or not run.stdout.split():
-        sys.exit(f"{command} --solver list: exit {run.returncode}: {run.stderr}")
+        sys.exit(f"{command} --target list: exit {run.returncode}: {run.stderr}")
     return run.stdout.split()
 
 
@@ -40,7 +40,7 @@ def main():
         if not todo:
             print(f"every solver of {commands[0]} was checked by {args.except_solvers_of}")
             return 1
-        commands = [f"{commands[0]} --solver {s}" for s in todo]
+        commands = [f"{commands[0]} --target {s}" for s in todo]
 
     with open(args.script) as f:
         expected = [line.split(None, 2)[2].strip() for line in f if line.startswith("# expect ")]

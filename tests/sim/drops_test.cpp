@@ -45,7 +45,7 @@ void expectPatch(int minX, int maxX, int minY, int maxY)
 std::string dropAtPointerOutput(int x, int y)
 {
     ::testing::internal::CaptureStdout();
-    dropAtPointer(x, y);
+    dropAtPointer(program, x, y);
     std::fflush(stdout);
     return ::testing::internal::GetCapturedStdout();
 }
@@ -66,7 +66,7 @@ TEST(RandomFloat, StaysInItsHalfOpenRange)
     basin.generator.seed(12345);
     float lowest = 1.0f, highest = 0.0f;
     for (int k = 0; k < 200000; ++k) {
-        const float r = randomFloat(0.01f, 0.07f);
+        const float r = randomFloat(basin.generator, 0.01f, 0.07f);
         ASSERT_GE(r, 0.01f);
         ASSERT_LT(r, 0.07f);
         lowest = std::min(lowest, r);
@@ -82,7 +82,7 @@ TEST(RandomFloat, DrawsOnceAndScalesByOne32768th)
     basin.generator.seed(99);
     const int expectedDraw = int(basin.generator.next()) & 0x7FFF;
     basin.generator.seed(99);
-    const float r = randomFloat(0.0f, 1.0f);
+    const float r = randomFloat(basin.generator, 0.0f, 1.0f);
     EXPECT_EQ(double(r) * 32768.0, double(expectedDraw));
     {
         const int next = int(basin.generator.next()); // taken before drawAfter re-seeds
@@ -93,38 +93,38 @@ TEST(RandomFloat, DrawsOnceAndScalesByOne32768th)
 
 TEST_F(SimTest, PatchIsTwoRadiiWideAndReachesOneLessAfterTheCentre)
 {
-    addDrop(50, 60, 1, 0.05f);
+    basin.addDrop(50, 60, 1, 0.05f);
     expectPatch(49, 50, 59, 60);
     SimTest::restartSimulation();
-    addDrop(50, 60, 7, 0.05f);
+    basin.addDrop(50, 60, 7, 0.05f);
     expectPatch(43, 56, 53, 66);
     EXPECT_EQ(h[cellIndex(43, 53)], 1.05f);
 }
 
 TEST_F(SimTest, PatchIsClippedPerCoordinateAtEdgesAndCorners)
 {
-    addDrop(0, 0, 3, 0.05f);
+    basin.addDrop(0, 0, 3, 0.05f);
     expectPatch(0, 2, 0, 2);
     SimTest::restartSimulation();
-    addDrop(159, 80, 2, 0.05f);
+    basin.addDrop(159, 80, 2, 0.05f);
     expectPatch(157, 159, 78, 81); // nothing wraps into column 0 of rows 79 to 82
     SimTest::restartSimulation();
-    addDrop(159, 159, 4, 0.05f);
+    basin.addDrop(159, 159, 4, 0.05f);
     expectPatch(155, 159, 155, 159);
     SimTest::restartSimulation();
-    addDrop(-2, 80, 3, 0.05f);
+    basin.addDrop(-2, 80, 3, 0.05f);
     expectPatch(0, 0, 77, 82);
     SimTest::restartSimulation();
-    addDrop(80, 200, 5, 0.05f);
+    basin.addDrop(80, 200, 5, 0.05f);
     EXPECT_EQ(raisedCells().count, 0);
 }
 
 TEST_F(SimTest, ExtremeCentresAndRadiiAreSafe)
 {
-    addDrop(INT_MAX, INT_MIN, 5, 0.05f);
-    addDrop(INT_MIN, INT_MAX, INT_MAX, 0.05f);
+    basin.addDrop(INT_MAX, INT_MIN, 5, 0.05f);
+    basin.addDrop(INT_MIN, INT_MAX, INT_MAX, 0.05f);
     EXPECT_EQ(raisedCells().count, 0);
-    addDrop(INT_MAX, INT_MAX, INT_MAX, 0.05f); // reaches back over the whole grid
+    basin.addDrop(INT_MAX, INT_MAX, INT_MAX, 0.05f); // reaches back over the whole grid
     expectPatch(0, 159, 0, 159);
 }
 
@@ -132,12 +132,12 @@ TEST_F(SimTest, RaisedHeightIsCappedAt1Point1)
 {
     h[cellIndex(20, 20)] = 1.5f;  // already above the cap
     h[cellIndex(21, 21)] = 1.08f; // crosses it
-    addDrop(21, 21, 1, 0.05f);
+    basin.addDrop(21, 21, 1, 0.05f);
     EXPECT_EQ(h[cellIndex(20, 20)], 1.1f);
     EXPECT_EQ(h[cellIndex(21, 21)], 1.1f);
     EXPECT_EQ(h[cellIndex(20, 21)], 1.05f);
     EXPECT_EQ(h[cellIndex(21, 20)], float(1.0 + double(0.05f)));
-    addDrop(60, 60, 2, 0.1f);
+    basin.addDrop(60, 60, 2, 0.1f);
     EXPECT_EQ(h[cellIndex(60, 60)], 1.1f); // 1.1 exactly, the smallest pointer increment
     EXPECT_EQ(double(h[cellIndex(60, 60)]), 1.100000023841858);
 }
@@ -149,7 +149,7 @@ TEST_F(SimTest, RandomDropRaisesOneSquareByOneIncrement)
     for (unsigned seed = 1; seed <= 40; ++seed) {
         SimTest::restartSimulation();
         basin.generator.seed(seed);
-        randomDrop();
+        basin.randomDrop();
         {
             const int next = int(basin.generator.next()); // taken before drawAfter re-seeds
             EXPECT_EQ(next, drawAfter(seed, 4)) << "four draws per drop"; }
@@ -221,7 +221,7 @@ TEST_F(SimTest, ResetReturnsToRestAfterDropsAndSteps)
     colorMode = 4;
     basin.generator.seed(8);
     for (int k = 0; k < 5; ++k) {
-        randomDrop();
+        basin.randomDrop();
         simulationStep();
     }
     resetFields();

@@ -220,6 +220,17 @@ TEST(Replay, GaugesAreWrittenAsCsvEveryKthStep)
     EXPECT_EQ(rows[1].substr(rows[1].rfind(',')), ",1");
 }
 
+TEST(Replay, ClearEmptiesTheWallsBeforeTheWaterMoves)
+{
+    const std::string water = "drop 80 80 6 0.2\nstep 30\nhash\n";
+    const ReplayRun open = replay(water), walled = replay("wall 70 60 90 100\n" + water),
+                    cleared = replay("wall 70 60 90 100\nclear\n" + water);
+    ASSERT_EQ(open.status, 0) << open.err;
+    EXPECT_NE(walled.out, open.out) << "the wall changed nothing; the test shows nothing";
+    EXPECT_EQ(cleared.out, open.out);
+    EXPECT_EQ(cleared.status, 0) << cleared.err;
+}
+
 TEST(Replay, StopsAtTheFirstErrorAfterRunningWhatCameBefore)
 {
     const ReplayRun run = replay("hash\nbogus\nhash\n");
@@ -244,13 +255,13 @@ TEST(Replay, DashAndNothingReadStandardInput)
     const ReplayRun plain = replay(script);
     ASSERT_EQ(plain.status, 0) << plain.err;
     for (const char* options :
-         {" -", " -- -", " --solver portable -", " - --solver=portable", " --solver=portable --"}) {
+         {" -", " -- -", " --target portable -", " - --target=portable", " --target=portable --"}) {
         const ReplayRun run = replay(script, false, options);
         EXPECT_EQ(run.status, 0) << options << ": " << run.err;
         EXPECT_EQ(run.out, plain.out) << options;
     }
     // The file comes last in replay(): here the option goes before it.
-    const ReplayRun fromFile = replay(script, true, " --solver=portable");
+    const ReplayRun fromFile = replay(script, true, " --target=portable");
     EXPECT_EQ(fromFile.out, plain.out);
 }
 
@@ -268,7 +279,7 @@ TEST(Replay, FailedWriteToStandardOutputIsReported)
         for (int k = 0; k < 400; ++k)
             script << "hash\n";
     }
-    for (const std::string& options : {std::string(" ") + in, std::string(" ") + many, std::string(" --solver list"),
+    for (const std::string& options : {std::string(" ") + in, std::string(" ") + many, std::string(" --target list"),
                                       std::string(" --help"), std::string(" --version")}) {
         const std::string command = std::string(REPLAY_BINARY) + options + " > /dev/full 2> " + err;
         const int raw = std::system(command.c_str());
@@ -312,9 +323,13 @@ TEST(Replay, BadCommandLinesPointToHelp)
     const std::pair<std::string, std::string> cases[] = {
         {" --bogus", "ripplemoor-replay: unknown option '--bogus'\n"},
         {" -x", "ripplemoor-replay: unknown option '-x'\n"},
-        {" --solver", "ripplemoor-replay: option '--solver' requires an argument\n"},
+        {" --target", "ripplemoor-replay: option '--target' requires an argument\n"},
         {" a b", "ripplemoor-replay: unexpected argument 'b' (one script at most)\n"},
         {" -- a -b", "ripplemoor-replay: unexpected argument '-b' (one script at most)\n"},
+        // The solver would throw on a negative count: refused here, never an abort.
+        {" --threads -1", "ripplemoor-replay: invalid thread count '-1' (0 to 4096)\n"},
+        {" --threads=4097", "ripplemoor-replay: invalid thread count '4097' (0 to 4096)\n"},
+        {" --threads 2x", "ripplemoor-replay: invalid thread count '2x' (0 to 4096)\n"},
     };
     for (const auto& [options, message] : cases) {
         const ReplayRun run = replay("hash\n", false, options);
@@ -375,7 +390,7 @@ TEST(Replay, LineEndingsDoNotChangeWhatRuns)
 // portable loops: they lead where it is the kernel's best, and come last elsewhere.
 TEST(ReplaySolver, ListsTheDefaultFirstAndNeverDefaultsToScalar)
 {
-    const ReplayRun run = replay("", false, " --solver list");
+    const ReplayRun run = replay("", false, " --target list");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const std::vector<std::string> names = lines(run.out);
@@ -396,10 +411,21 @@ TEST(ReplaySolver, EveryListedSolverGivesTheSameHashes)
     ASSERT_EQ(reference.status, 0) << reference.err;
     ASSERT_EQ(lines(reference.out).size(), 2u);
     for (const std::string& name : simd::targetNames()) {
-        const ReplayRun run = replay(script, true, " --solver " + name);
+        const ReplayRun run = replay(script, true, " --target " + name);
         EXPECT_EQ(run.status, 0) << name << ": " << run.err;
         EXPECT_EQ(run.out, reference.out) << name;
     }
+}
+
+TEST(ReplaySolver, TheDeprecatedSolverOptionSaysSoAndChoosesTheTarget)
+{
+    const std::string script = "drop 80 80 6 0.2\nstep 20\nhash\n";
+    const ReplayRun chosen = replay(script, false, " --target portable"),
+                    deprecated = replay(script, false, " --solver=portable");
+    EXPECT_EQ(deprecated.status, 0);
+    EXPECT_EQ(deprecated.out, chosen.out);
+    EXPECT_EQ(deprecated.err, "ripplemoor-replay: --solver is deprecated; use --target\n");
+    EXPECT_EQ(replay("", false, " --solver list").out, replay("", false, " --target list").out);
 }
 
 TEST(ReplaySolver, UnknownOrUnavailableNamesStopWithStatusTwo)
@@ -415,11 +441,11 @@ TEST(ReplaySolver, UnknownOrUnavailableNamesStopWithStatusTwo)
         const std::string expected = "ripplemoor-replay: unknown or unavailable target '" + name +
                                      "'; this processor offers: " + simd::targetList(" ") + "\n";
         EXPECT_EQ(run.err, expected);
-        // The earlier spelling of the option, in both forms, says the same.
+        // The deprecated spelling, in both forms, says the same after its note.
         for (const std::string& option : {" --solver '" + name + "'", " '--solver=" + name + "'"}) {
             const ReplayRun old = replay("hash\n", false, option);
             EXPECT_EQ(old.status, 2) << name;
-            EXPECT_EQ(old.err, run.err) << name;
+            EXPECT_EQ(old.err, "ripplemoor-replay: --solver is deprecated; use --target\n" + run.err) << name;
         }
     }
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/drops.h"
-#include "app/state.h"
+#include "support/program_names.h"
 #include "sim/advect.h"
 #include "sim/boundaries.h"
 #include "sim/height_update.h"

@@ -57,7 +57,7 @@ void disturb(unsigned seed, int steps)
     basin.generator.seed(seed);
     for (int k = 0; k < steps; ++k) {
         if (k % 15 == 0)
-            randomDrop();
+            basin.randomDrop();
         simulationStep();
     }
 }
@@ -182,12 +182,12 @@ uint64_t scriptedScenarioHash()
     SimTest::restartSimulation();
     for (int round = 0; round < 30; ++round) {
         colorMode = round % 7;
-        addDrop((round * 37) % 170 - 5, (round * 53) % 165, 1 + round % 7, 0.01f + 0.002f * float(round));
+        basin.addDrop((round * 37) % 170 - 5, (round * 53) % 165, 1 + round % 7, 0.01f + 0.002f * float(round));
         for (int k = 0; k < 100; ++k)
             simulationStep();
         if (round == 20) {
             resetFields();
-            addDrop(80, 80, 6, 0.4f);
+            basin.addDrop(80, 80, 6, 0.4f);
         }
     }
     return stateHash();
@@ -216,7 +216,7 @@ TEST_P(LongRun, TwentyThousandStepsWithDropsStayFinite)
     basin.generator.seed(2024);
     for (int k = 0; k < 20000; ++k) {
         if (k % 100 == 0)
-            randomDrop();
+            basin.randomDrop();
         if (k % 2000 == 0)
             colorMode = (k / 2000) % 7;
         simulationStep();
@@ -230,7 +230,7 @@ TEST_P(LongRun, TwentyThousandStepsWithDropsStayFinite)
 
 TEST_F(SimTest, ADropSpreadsOverSteps)
 {
-    addDrop(80, 80, 3, 0.1f);
+    basin.addDrop(80, 80, 3, 0.1f);
     const float peak = h[cellIndex(80, 80)];
     auto disturbanceAt = [](int distance) {
         return std::fabs(h[cellIndex(80 + distance, 80)] - 1.0f);
