@@ -652,19 +652,63 @@ PYBIND11_MODULE(_core, m)
             doc::STATE_HASH)
         .def("add_point_source", &addPointSource, py::arg("x"), py::arg("y"), py::kw_only(), py::arg("period"),
              py::arg("amplitude"), py::arg("phase") = 0.0, py::arg("radius") = 1, py::arg("ramp") = 2.0,
-             "add_point_source(x, y, *, period, amplitude, phase=0.0, radius=1, ramp=2.0)\n--\n\n"
-             "A wave maker on the water cells within radius of (x, y), from the next\n"
-             "step on: each step moves their surface by the change of\n"
-             "amplitude * s(t) * sin(2 pi t / period + phase), t the time since the\n"
-             "source began (time units), s rising smoothly from 0 to 1 over ramp\n"
-             "periods. The forcing adds no water over a period. A place outside the\n"
-             "water cells inside the border, a period that is not positive, or a\n"
-             "non-finite setting raises ValueError.")
+             R"doc(add_point_source(self, x, y, *, period, amplitude, phase=0.0, radius=1, ramp=2.0)
+--
+
+A wave maker on the water cells within radius of (x, y), from the next step
+on. Each step moves their surface by the change of
+amplitude * s(t) * sin(2 pi t / period + phase), t the time since the source
+began, s rising smoothly from 0 to 1 over ramp periods; the source adds no
+water over a period.
+
+Parameters
+----------
+x, y : int
+    The centre, a water cell inside the border.
+period : float
+    In the basin's time units; finite and positive.
+amplitude : float
+    The surface's displacement at the source.
+phase : float
+    In radians.
+radius : int
+    Cells within this distance of the centre are driven; 0 or more.
+ramp : float
+    Periods of the soft start; 0 or more.
+
+Raises
+------
+ValueError
+    For a place outside the water cells, a period that is not positive, or a
+    setting that is not finite.
+)doc")
         .def("add_line_source", &addLineSource, py::arg("x0"), py::arg("y0"), py::arg("x1"), py::arg("y1"),
              py::kw_only(), py::arg("period"), py::arg("amplitude"), py::arg("phase") = 0.0, py::arg("ramp") = 2.0,
-             "add_line_source(x0, y0, x1, y1, *, period, amplitude, phase=0.0, ramp=2.0)\n--\n\n"
-             "A wave maker on the cells of the straight line from (x0, y0) to (x1, y1),\n"
-             "driven as add_point_source describes.")
+             R"doc(add_line_source(self, x0, y0, x1, y1, *, period, amplitude, phase=0.0, ramp=2.0)
+--
+
+A wave maker on the cells of the straight line from (x0, y0) to (x1, y1),
+driven as add_point_source describes.
+
+Parameters
+----------
+x0, y0, x1, y1 : int
+    The ends, water cells inside the border.
+period : float
+    In the basin's time units; finite and positive.
+amplitude : float
+    The surface's displacement along the line.
+phase : float
+    In radians.
+ramp : float
+    Periods of the soft start; 0 or more.
+
+Raises
+------
+ValueError
+    For an end outside the water cells, a period that is not positive, or a
+    setting that is not finite.
+)doc")
         .def_property_readonly("sources", &sourcesOf,
                                "The wave makers as a tuple of dicts (kind, place, period, amplitude,\n"
                                "phase, ramp, cells); read only.")
@@ -674,17 +718,33 @@ PYBIND11_MODULE(_core, m)
                 std::lock_guard<std::mutex> lock(s.mutex());
                 s.basin().sources.clear();
             },
-            "clear_sources()\n--\n\nRemoves every wave maker.")
+            "clear_sources(self)\n--\n\nRemoves every wave maker.")
         .def("sponge", &setSpongeOf, py::arg("width"), py::kw_only(), py::arg("edges") = "nesw",
              py::arg("strength") = py::none(),
-             "sponge(width, *, edges='nesw', strength=None)\n--\n\n"
-             "An absorbing layer width cells wide along the edges named by the letters\n"
-             "of edges (w: x = 0, e: x = width - 1, s: y = 0, n: y = height - 1), which\n"
-             "every step pulls towards rest; width=0 removes it. strength (0 to 1,\n"
-             "default 0.25) is what the layer takes of the departure from rest per step\n"
-             "next to the edge; it falls off quadratically inwards. Walls are left\n"
-             "alone. The default 40-cell layer reflects under 3 % of a plane wave's\n"
-             "amplitude for wavelengths of 10 to 40 cells.")
+             R"doc(sponge(self, width, *, edges='nesw', strength=None)
+--
+
+An absorbing layer along the chosen edges, which every step pulls towards
+rest; the default 40-cell layer reflects under 3 % of a plane wave's
+amplitude for wavelengths of 10 to 40 cells. Walls are left alone.
+
+Parameters
+----------
+width : int
+    Cells; 0 removes the layer.
+edges : str
+    Letters of the edges: w (x = 0), e (x = width - 1), s (y = 0), n
+    (y = height - 1).
+strength : float or None
+    What the layer takes of the departure from rest per step next to the
+    edge, in (0, 1]; it falls off quadratically inwards. None: 0.25.
+
+Raises
+------
+ValueError
+    For a negative width, one beyond half the basin, unknown edges or a
+    strength outside (0, 1].
+)doc")
         .def_property_readonly(
             "sponge_settings",
             [](const PyBasin& s) {
@@ -704,9 +764,21 @@ PYBIND11_MODULE(_core, m)
             "cell makes reset() and step() raise ValueError naming the cell: make land\n"
             "a wall.")
         .def("add_gauge", &addGaugeOf, py::arg("x"), py::arg("y"),
-             "add_gauge(x, y)\n--\n\n"
-             "A gauge at cell (x, y): run() records h there. Outside the basin or in a\n"
-             "wall raises ValueError.")
+             R"doc(add_gauge(self, x, y)
+--
+
+A gauge at cell (x, y): run() records h there.
+
+Parameters
+----------
+x, y : int
+    The cell, inside the basin and not a wall.
+
+Raises
+------
+ValueError
+    For a cell outside the basin or in a wall.
+)doc")
         .def_property_readonly(
             "gauges",
             [](const PyBasin& s) {

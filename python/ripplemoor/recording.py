@@ -1,6 +1,7 @@
 """Basin.run: a recorded run as an xarray.Dataset. xarray is imported here, on
 the first run, not by `import ripplemoor`."""
 
+import inspect
 import operator
 
 import numpy as np
@@ -36,17 +37,37 @@ def _bar(progress, total):
     return tqdm(total=total, unit="step")
 
 
-def run(basin, n, *, every=1, gauges=None, fields=(), progress=False):
-    """run(n, *, every=1, gauges=None, fields=(), progress=False)
+def run(self, n, *, every=1, gauges=None, fields=(), progress=False):
+    """Runs n steps and returns them recorded as an xarray.Dataset.
 
-    Runs n steps and returns them recorded as an xarray.Dataset: after steps
-    every, 2 every, ..., n (n must be a multiple of every), so the last record
+    Records are taken after steps every, 2 every, ..., n, so the last record
     is the final state. Variables: each name of fields (dims time, y, x) and
-    gauge_h (dims time, gauge) for the basin's own gauges plus the (x, y)
-    pairs of gauges. Coordinates: time in time units since the last reset,
-    x and y in length units (column or row times the cell size), gauge_x and gauge_y in cells. The
-    configuration, sources and sponge are in attrs. progress=True shows a
-    tqdm bar. Ctrl-C stops it within a fraction of a second."""
+    gauge_h (dims time, gauge) for the basin's own gauges plus those passed
+    in. Coordinates: time in time units since the last reset, x and y in
+    length units (column or row times the cell size), gauge_x and gauge_y in
+    cells. The configuration, sources and sponge are in attrs. Ctrl-C stops it
+    within a step.
+
+    Parameters
+    ----------
+    n : int
+        Steps, a multiple of every.
+    every : int
+        Steps between records, 1 or more.
+    gauges : sequence of (x, y) or None
+        Cells recorded besides the basin's own gauges.
+    fields : sequence of str
+        Fields recorded whole (names of FIELD_NAMES).
+    progress : bool
+        Show a tqdm progress bar.
+
+    Raises
+    ------
+    ValueError
+        For n not a multiple of every, an unknown field, or a gauge outside
+        the basin or in a wall.
+    """
+    basin = self
     import xarray as xr
     from . import FIELD_NAMES
 
@@ -117,3 +138,7 @@ def run(basin, n, *, every=1, gauges=None, fields=(), progress=False):
         "bed_min": float(basin.bed.min()), "bed_max": float(basin.bed.max()),
     }
     return xr.Dataset(data, coords=coords, attrs=attrs)
+
+
+# Unindented, as the compiled methods' docstrings are (the reference reads them so).
+run.__doc__ = inspect.cleandoc(run.__doc__)
