@@ -7,6 +7,7 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <memory>
 #include <mutex>
@@ -19,6 +20,8 @@
 #include "python/docstrings.h"
 #include "scene/scene.h"
 #include "sim/basin.h"
+#include "sim/sources.h"
+#include "sim/sponge.h"
 #include "sim/basin_state.h"
 #include "sim/threads.h"
 #include "simd/targets.h"
@@ -143,35 +146,53 @@ py::array wallsView(const py::object& self)
 
 // ---- operations -------------------------------------------------------------------
 
-// Runs stepChunk(steps) without the GIL over count steps in chunks, so that
-// Ctrl-C is seen during a long run: between chunks, the basins between whole steps.
-template <typename StepChunk>
-void inChunks(long long count, const StepChunk& stepChunk)
+// Ctrl-C is seen between steps: the GIL is taken back to look for a signal once
+// this long has passed, however long or short a step is.
+constexpr std::chrono::milliseconds SIGNAL_CHECK{20};
+
+// Runs step(k) for k = 0, 1, ... until done or the time for a signal check has
+// come; returns how many ran. At least one always runs.
+template <typename Step>
+long long stepForAWhile(long long left, const Step& stepOnce)
 {
-    constexpr long long CHUNK = 1024;
-    for (long long done = 0; done < count;) {
-        const long long chunk = std::min(CHUNK, count - done);
-        {
-            py::gil_scoped_release release;
-            stepChunk(chunk);
-        }
-        done += chunk;
-        if (done < count && PyErr_CheckSignals() != 0)
-            throw py::error_already_set();
-    }
+    const auto until = std::chrono::steady_clock::now() + SIGNAL_CHECK;
+    long long k = 0;
+    do
+        stepOnce();
+    while (++k < left && std::chrono::steady_clock::now() < until);
+    return k;
 }
 
-void stepFor(Basin& basin, std::mutex& mutex, long long steps)
+void checkSignals()
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    for (long long k = 0; k < steps; ++k)
-        basin.step();
+    if (PyErr_CheckSignals() != 0)
+        throw py::error_already_set();
+}
+
+void stepBasin(const PyBasin& self, long long count)
+{
+    for (long long done = 0; done < count;) {
+        std::string error;
+        {
+            py::gil_scoped_release release;
+            std::lock_guard<std::mutex> lock(self.mutex());
+            Basin& b = self.basin();
+            try {
+                done += stepForAWhile(count - done, [&] { b.step(); });
+            } catch (const std::invalid_argument& e) {
+                error = e.what(); // a bed that the step refuses
+            }
+        }
+        if (!error.empty())
+            throw py::value_error("step(): " + error);
+        if (done < count)
+            checkSignals();
+    }
 }
 
 void step(const PyBasin& self, const py::object& countArg)
 {
-    const long long count = integerArgument(countArg, "step", "n", 0, LLONG_MAX);
-    inChunks(count, [&](long long chunk) { stepFor(self.basin(), self.mutex(), chunk); });
+    stepBasin(self, integerArgument(countArg, "step", "n", 0, LLONG_MAX));
 }
 
 void stepAll(const py::object& basinsArg, const py::object& countArg)
@@ -192,12 +213,38 @@ void stepAll(const py::object& basinsArg, const py::object& countArg)
         basins.push_back(b);
     }
     const int n = int(basins.size());
-    inChunks(count, [&](long long chunk) {
-        // One basin per OpenMP thread at a time; each takes its own lock.
+    if (n == 0)
+        return;
+    std::vector<long long> done(size_t(n), 0);
+    std::vector<std::string> errors(static_cast<size_t>(n));
+    for (;;) {
+        {
+            py::gil_scoped_release release;
+            // Each basin on a thread of the pool, for as long as the time between signal checks.
+            const auto until = std::chrono::steady_clock::now() + SIGNAL_CHECK;
 #pragma omp parallel for schedule(dynamic, 1) num_threads(std::max(1, std::min(n, availableThreads())))
-        for (int k = 0; k < n; ++k)
-            stepFor(basins[size_t(k)]->basin(), basins[size_t(k)]->mutex(), chunk);
-    });
+            for (int k = 0; k < n; ++k) {
+                std::lock_guard<std::mutex> lock(basins[size_t(k)]->mutex());
+                long long& ran = done[size_t(k)];
+                const long long before = ran; // at least one step a round
+                try {
+                    while (ran < count && (ran == before || std::chrono::steady_clock::now() < until)) {
+                        basins[size_t(k)]->basin().step();
+                        ++ran;
+                    }
+                } catch (const std::invalid_argument& e) {
+                    errors[size_t(k)] = e.what();
+                    ran = count;
+                }
+            }
+        }
+        for (const std::string& e : errors)
+            if (!e.empty())
+                throw py::value_error("step_all(): " + e);
+        if (*std::min_element(done.begin(), done.end()) == count)
+            return;
+        checkSignals();
+    }
 }
 
 void addDrop(const PyBasin& self, const py::object& cxArg, const py::object& cyArg, const py::object& radiusArg,
@@ -260,6 +307,131 @@ py::list targetNames()
     for (const std::string& name : simd::targetNames())
         names.append(name);
     return names;
+}
+
+// ---- the wave tank ----------------------------------------------------------------
+
+// The solver's refusal as ValueError, prefixed with the method's name.
+template <typename Action>
+auto refusedAs(const char* function, const Action& action) -> decltype(action())
+{
+    try {
+        return action();
+    } catch (const std::invalid_argument& e) {
+        throw py::value_error(std::string(function) + "(): " + e.what());
+    }
+}
+
+double finiteReal(const py::object& value, const char* function, const char* name)
+{
+    return realArgument(value, function, name); // the solver checks the ranges with its own messages
+}
+
+void addPointSource(const PyBasin& self, const py::object& x, const py::object& y, const py::object& period,
+                    const py::object& amplitude, const py::object& phase, const py::object& radius,
+                    const py::object& ramp)
+{
+    const char* f = "add_point_source";
+    const int cx = int(integerArgument(x, f, "x", INT_MIN, INT_MAX)), cy = int(integerArgument(y, f, "y", INT_MIN, INT_MAX));
+    const int r = int(integerArgument(radius, f, "radius", 0, INT_MAX));
+    const double T = finiteReal(period, f, "period"), a = finiteReal(amplitude, f, "amplitude");
+    const double p = finiteReal(phase, f, "phase"), q = finiteReal(ramp, f, "ramp");
+    std::lock_guard<std::mutex> lock(self.mutex());
+    Basin& b = self.basin();
+    b.addSource(refusedAs(f, [&] { return pointSource(b, cx, cy, r, T, a, p, q); }));
+}
+
+void addLineSource(const PyBasin& self, const py::object& x0, const py::object& y0, const py::object& x1,
+                   const py::object& y1, const py::object& period, const py::object& amplitude,
+                   const py::object& phase, const py::object& ramp)
+{
+    const char* f = "add_line_source";
+    const int ax = int(integerArgument(x0, f, "x0", INT_MIN, INT_MAX)), ay = int(integerArgument(y0, f, "y0", INT_MIN, INT_MAX));
+    const int bx = int(integerArgument(x1, f, "x1", INT_MIN, INT_MAX)), by = int(integerArgument(y1, f, "y1", INT_MIN, INT_MAX));
+    const double T = finiteReal(period, f, "period"), a = finiteReal(amplitude, f, "amplitude");
+    const double p = finiteReal(phase, f, "phase"), q = finiteReal(ramp, f, "ramp");
+    std::lock_guard<std::mutex> lock(self.mutex());
+    Basin& b = self.basin();
+    b.addSource(refusedAs(f, [&] { return lineSource(b, ax, ay, bx, by, T, a, p, q); }));
+}
+
+py::dict sourceDescription(const WaveSource& s)
+{
+    py::dict d;
+    d["kind"] = s.kind == WaveSource::POINT ? "point" : "line";
+    if (s.kind == WaveSource::POINT) {
+        d["x"] = s.x0;
+        d["y"] = s.y0;
+        d["radius"] = s.radius;
+    } else {
+        d["x0"] = s.x0;
+        d["y0"] = s.y0;
+        d["x1"] = s.x1;
+        d["y1"] = s.y1;
+    }
+    d["period"] = s.period;
+    d["amplitude"] = s.amplitude;
+    d["phase"] = s.phase;
+    d["ramp"] = s.ramp;
+    d["cells"] = s.cells.size();
+    return d;
+}
+
+py::tuple sourcesOf(const PyBasin& self)
+{
+    std::lock_guard<std::mutex> lock(self.mutex());
+    const std::vector<WaveSource>& all = self.basin().sources;
+    py::tuple result(all.size());
+    for (size_t k = 0; k < all.size(); ++k)
+        result[k] = sourceDescription(all[k]);
+    return result;
+}
+
+void setSpongeOf(const PyBasin& self, const py::object& width, const py::object& edges, const py::object& strength)
+{
+    const char* f = "sponge";
+    const int w = int(integerArgument(width, f, "width", INT_MIN, INT_MAX));
+    const std::string letters = textArgument(edges, f, "edges");
+    const double s = strength.is_none() ? DEFAULT_SPONGE_STRENGTH : finiteReal(strength, f, "strength");
+    std::lock_guard<std::mutex> lock(self.mutex());
+    refusedAs(f, [&] { setSponge(self.basin(), w, spongeEdges(letters), s); });
+}
+
+void addGaugeOf(const PyBasin& self, const py::object& x, const py::object& y)
+{
+    const int gx = int(integerArgument(x, "add_gauge", "x", INT_MIN, INT_MAX));
+    const int gy = int(integerArgument(y, "add_gauge", "y", INT_MIN, INT_MAX));
+    std::lock_guard<std::mutex> lock(self.mutex());
+    refusedAs("add_gauge", [&] { self.basin().addGauge(gx, gy); });
+}
+
+// n steps, h at the given cells after every `every`-th: an array (n / every, cells).
+py::array_t<float> recordCells(const PyBasin& self, long long n, long long every, const std::vector<size_t>& cells)
+{
+    const long long records = n / every;
+    py::array_t<float> out({py::ssize_t(records), py::ssize_t(cells.size())});
+    float* values = out.mutable_data();
+    long long record = 0, sinceRecord = 0;
+    while (record < records) {
+        {
+            py::gil_scoped_release release;
+            std::lock_guard<std::mutex> lock(self.mutex());
+            Basin& b = self.basin();
+            const auto until = std::chrono::steady_clock::now() + SIGNAL_CHECK;
+            do {
+                b.step();
+                if (++sinceRecord == every) {
+                    sinceRecord = 0;
+                    for (size_t c = 0; c < cells.size(); ++c)
+                        values[size_t(record) * cells.size() + c] = b.h[cells[c]];
+                    ++record;
+                }
+            } while (record < records && std::chrono::steady_clock::now() < until);
+        }
+        if (record < records)
+            checkSignals();
+    }
+    return out;
 }
 
 // ---- pickling ---------------------------------------------------------------------
@@ -478,6 +650,162 @@ PYBIND11_MODULE(_core, m)
                 return s.basin().stateHash();
             },
             doc::STATE_HASH)
+        .def("add_point_source", &addPointSource, py::arg("x"), py::arg("y"), py::kw_only(), py::arg("period"),
+             py::arg("amplitude"), py::arg("phase") = 0.0, py::arg("radius") = 1, py::arg("ramp") = 2.0,
+             R"doc(add_point_source(self, x, y, *, period, amplitude, phase=0.0, radius=1, ramp=2.0)
+--
+
+A wave maker on the water cells within radius of (x, y), from the next step
+on. Each step moves their surface by the change of
+amplitude * s(t) * sin(2 pi t / period + phase), t the time since the source
+began, s rising smoothly from 0 to 1 over ramp periods; the source adds no
+water over a period.
+
+Parameters
+----------
+x, y : int
+    The centre, a water cell inside the border.
+period : float
+    In the basin's time units; finite and positive.
+amplitude : float
+    The surface's displacement at the source.
+phase : float
+    In radians.
+radius : int
+    Cells within this distance of the centre are driven; 0 or more.
+ramp : float
+    Periods of the soft start; 0 or more.
+
+Raises
+------
+ValueError
+    For a place outside the water cells, a period that is not positive, or a
+    setting that is not finite.
+)doc")
+        .def("add_line_source", &addLineSource, py::arg("x0"), py::arg("y0"), py::arg("x1"), py::arg("y1"),
+             py::kw_only(), py::arg("period"), py::arg("amplitude"), py::arg("phase") = 0.0, py::arg("ramp") = 2.0,
+             R"doc(add_line_source(self, x0, y0, x1, y1, *, period, amplitude, phase=0.0, ramp=2.0)
+--
+
+A wave maker on the cells of the straight line from (x0, y0) to (x1, y1),
+driven as add_point_source describes.
+
+Parameters
+----------
+x0, y0, x1, y1 : int
+    The ends, water cells inside the border.
+period : float
+    In the basin's time units; finite and positive.
+amplitude : float
+    The surface's displacement along the line.
+phase : float
+    In radians.
+ramp : float
+    Periods of the soft start; 0 or more.
+
+Raises
+------
+ValueError
+    For an end outside the water cells, a period that is not positive, or a
+    setting that is not finite.
+)doc")
+        .def_property_readonly("sources", &sourcesOf,
+                               "The wave makers as a tuple of dicts (kind, place, period, amplitude,\n"
+                               "phase, ramp, cells); read only.")
+        .def(
+            "clear_sources",
+            [](const PyBasin& s) {
+                std::lock_guard<std::mutex> lock(s.mutex());
+                s.basin().sources.clear();
+            },
+            "clear_sources(self)\n--\n\nRemoves every wave maker.")
+        .def("sponge", &setSpongeOf, py::arg("width"), py::kw_only(), py::arg("edges") = "nesw",
+             py::arg("strength") = py::none(),
+             R"doc(sponge(self, width, *, edges='nesw', strength=None)
+--
+
+An absorbing layer along the chosen edges, which every step pulls towards
+rest; the default 40-cell layer reflects under 3 % of a plane wave's
+amplitude for wavelengths of 10 to 40 cells. Walls are left alone.
+
+Parameters
+----------
+width : int
+    Cells; 0 removes the layer.
+edges : str
+    Letters of the edges: w (x = 0), e (x = width - 1), s (y = 0), n
+    (y = height - 1).
+strength : float or None
+    What the layer takes of the departure from rest per step next to the
+    edge, in (0, 1]; it falls off quadratically inwards. None: 0.25.
+
+Raises
+------
+ValueError
+    For a negative width, one beyond half the basin, unknown edges or a
+    strength outside (0, 1].
+)doc")
+        .def_property_readonly(
+            "sponge_settings",
+            [](const PyBasin& s) {
+                const Sponge& sp = s.basin().sponge;
+                return py::make_tuple(sp.width, spongeEdgeLetters(sp.edges), sp.strength);
+            },
+            "The sponge as (width, edges, strength).")
+        .def_property_readonly(
+            "bed",
+            [](const py::object& self) {
+                return viewOf(self, self.cast<const PyBasin&>().basin().bed.data(), py::dtype::of<float>());
+            },
+            "The bed's elevation as a writable float32 view [y, x], 0 by default: the\n"
+            "water column at rest is h = rest_height - bed and the surface h + bed\n"
+            "drives the flow. Call reset() after writing it to bring the water to rest\n"
+            "over it. A bed that is not finite or reaches the rest level in a water\n"
+            "cell makes reset() and step() raise ValueError naming the cell: make land\n"
+            "a wall.")
+        .def("add_gauge", &addGaugeOf, py::arg("x"), py::arg("y"),
+             R"doc(add_gauge(self, x, y)
+--
+
+A gauge at cell (x, y): run() records h there.
+
+Parameters
+----------
+x, y : int
+    The cell, inside the basin and not a wall.
+
+Raises
+------
+ValueError
+    For a cell outside the basin or in a wall.
+)doc")
+        .def_property_readonly(
+            "gauges",
+            [](const PyBasin& s) {
+                py::list result;
+                for (const Gauge& g : s.basin().gauges)
+                    result.append(py::make_tuple(g.x, g.y));
+                return py::tuple(result);
+            },
+            "The gauges as a tuple of (x, y).")
+        .def(
+            "_check_gauge",
+            [](const PyBasin& s, int x, int y) { refusedAs("run", [&] { checkGauge(s.basin(), x, y); }); },
+            py::arg("x"), py::arg("y"))
+        .def_property_readonly(
+            "steps_since_reset", [](const PyBasin& s) { return s.basin().steps; },
+            "Steps since the last reset: the sources' clock and run()'s time axis.")
+        .def(
+            "_record",
+            [](const PyBasin& s, long long n, long long every, const std::vector<std::pair<int, int>>& places) {
+                std::vector<size_t> cells;
+                for (const auto& p : places) {
+                    refusedAs("run", [&] { checkGauge(s.basin(), p.first, p.second); });
+                    cells.push_back(size_t(s.basin().cellIndex(p.first, p.second)));
+                }
+                return recordCells(s, n, every, cells);
+            },
+            py::arg("n"), py::arg("every"), py::arg("places"))
         .def("copy", &copyOf,
              doc::COPY)
         .def("__copy__", &copyOf)

@@ -19,6 +19,9 @@
 #include "sim/basin.h"
 #include "sim/threads.h"
 #include "sim/walls.h"
+#include "sim/gauges.h"
+#include "sim/sources.h"
+#include "sim/sponge.h"
 #include "simd/targets.h"
 
 namespace {
@@ -116,6 +119,121 @@ void addWall(const Command& cmd, Basin& basin)
     basin.reset(); // walls hold no water
 }
 
+// The solver's refusal of a setting, as the script's error.
+template <typename Action>
+void orFail(const Command& cmd, const Action& action)
+{
+    try {
+        action();
+    } catch (const std::invalid_argument& error) {
+        fail(cmd.line(), error.what());
+    }
+}
+
+// 'source point X Y R PERIOD AMPLITUDE [PHASE [RAMP]]' or
+// 'source line X0 Y0 X1 Y1 PERIOD AMPLITUDE [PHASE [RAMP]]'.
+void addSource(const Command& cmd, Basin& basin)
+{
+    if (cmd.argumentCount() < 1 || (cmd.word(1) != "point" && cmd.word(1) != "line"))
+        fail(cmd.line(), "'source' needs 'point' or 'line' first");
+    const bool point = cmd.word(1) == "point";
+    const size_t places = point ? 3 : 4, given = cmd.argumentCount();
+    if (given < places + 3 || given > places + 5)
+        fail(cmd.line(), "'source " + cmd.word(1) + "' needs " + std::to_string(places + 3) + " to " +
+                             std::to_string(places + 5) + " argument(s), got " + std::to_string(given));
+    const auto coordinate = [&](size_t k, const char* what) { return int(cmd.integer(k, INT_MIN, INT_MAX, what)); };
+    const size_t t = places + 2;
+    const double period = cmd.realDouble(t, "period"), amplitude = cmd.realDouble(t + 1, "amplitude");
+    const double phase = given >= t + 2 ? cmd.realDouble(t + 2, "phase") : 0.0;
+    const double ramp = given >= t + 3 ? cmd.realDouble(t + 3, "ramp") : 2.0;
+    orFail(cmd, [&] {
+        basin.addSource(point ? pointSource(basin, coordinate(2, "column"), coordinate(3, "row"),
+                                            coordinate(4, "radius"), period, amplitude, phase, ramp)
+                              : lineSource(basin, coordinate(2, "column"), coordinate(3, "row"),
+                                           coordinate(4, "last column"), coordinate(5, "last row"), period,
+                                           amplitude, phase, ramp));
+    });
+}
+
+// 'sponge WIDTH [EDGES [STRENGTH]]'.
+void setSpongeLayer(const Command& cmd, Basin& basin)
+{
+    const size_t given = cmd.argumentCount();
+    if (given < 1 || given > 3)
+        fail(cmd.line(), "'sponge' needs 1 to 3 argument(s), got " + std::to_string(given));
+    const int width = int(cmd.integer(1, INT_MIN, INT_MAX, "sponge width"));
+    const double strength = given == 3 ? cmd.realDouble(3, "strength") : DEFAULT_SPONGE_STRENGTH;
+    orFail(cmd, [&] { setSponge(basin, width, spongeEdges(given >= 2 ? cmd.word(2) : "nesw"), strength); });
+}
+
+// 'bed X0 Y0 X1 Y1 Z' (a rectangle at elevation Z) or 'bed slope X0 X1 Z0 Z1' (every
+// row: Z0 at column X0 rising evenly to Z1 at X1, and Z1 beyond).
+void setBed(const Command& cmd, Basin& basin)
+{
+    if (cmd.argumentCount() >= 1 && cmd.word(1) == "slope") {
+        cmd.expectArguments(5);
+        const int x0 = int(cmd.integer(2, 0, basin.width() - 1, "column"));
+        const int x1 = int(cmd.integer(3, x0 + 1, basin.width() - 1, "last column"));
+        const float z0 = cmd.real(4, "elevation"), z1 = cmd.real(5, "last elevation");
+        for (int y = 0; y < basin.height(); ++y)
+            for (int x = x0; x < basin.width(); ++x)
+                basin.bed[size_t(basin.cellIndex(x, y))] =
+                    x >= x1 ? z1 : float(z0 + (double(z1) - z0) * (x - x0) / (x1 - x0));
+    } else {
+        cmd.expectArguments(5);
+        const int x0 = int(cmd.integer(1, 0, basin.width() - 1, "column"));
+        const int y0 = int(cmd.integer(2, 0, basin.height() - 1, "row"));
+        const int x1 = int(cmd.integer(3, x0, basin.width() - 1, "last column"));
+        const int y1 = int(cmd.integer(4, y0, basin.height() - 1, "last row"));
+        const float z = cmd.real(5, "elevation");
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x)
+                basin.bed[size_t(basin.cellIndex(x, y))] = z;
+    }
+    orFail(cmd, [&] { basin.reset(); }); // the water column follows the bed
+}
+
+// The gauge log as CSV: step, time, then h at each gauge.
+void writeGauges(const Command& cmd, const Basin& basin, const std::string& path)
+{
+    FILE* out = std::fopen(path.c_str(), "w");
+    if (out == nullptr)
+        fail(cmd.line(), "cannot write '" + path + "': " + std::strerror(errno));
+    std::fprintf(out, "step,time");
+    for (const Gauge& g : basin.gauges)
+        std::fprintf(out, ",h_%d_%d", g.x, g.y);
+    std::fprintf(out, "\n");
+    const GaugeLog& log = basin.gaugeLog;
+    for (size_t r = 0; r < log.steps.size(); ++r) {
+        std::fprintf(out, "%" PRIu64 ",%.17g", log.steps[r], double(log.steps[r]) * basin.config().timestep);
+        for (size_t g = 0; g < basin.gauges.size(); ++g)
+            std::fprintf(out, ",%.9g", double(log.h[r * basin.gauges.size() + g]));
+        std::fprintf(out, "\n");
+    }
+    const bool failed = std::ferror(out) != 0;
+    if (std::fclose(out) != 0 || failed)
+        fail(cmd.line(), "cannot write '" + path + "'");
+}
+
+// 'gauge X Y', 'gauge every K' (records after every K-th step; clears the log) or
+// 'gauge write PATH'.
+void gaugeCommand(const Command& cmd, Basin& basin)
+{
+    if (cmd.argumentCount() >= 1 && cmd.word(1) == "every") {
+        cmd.expectArguments(2);
+        basin.gaugeLog.every = int(cmd.integer(2, 1, INT_MAX, "gauge interval"));
+        basin.gaugeLog.steps.clear();
+        basin.gaugeLog.h.clear();
+    } else if (cmd.argumentCount() >= 1 && cmd.word(1) == "write") {
+        cmd.expectArguments(2);
+        writeGauges(cmd, basin, cmd.word(2));
+    } else {
+        cmd.expectArguments(2);
+        const int x = int(cmd.integer(1, INT_MIN, INT_MAX, "column")), y = int(cmd.integer(2, INT_MIN, INT_MAX, "row"));
+        orFail(cmd, [&] { basin.addGauge(x, y); });
+    }
+}
+
 void run(const Command& cmd, Session& session)
 {
     const std::string& name = cmd.name();
@@ -128,7 +246,7 @@ void run(const Command& cmd, Session& session)
     if (!session.basin)
         session.basin = newBasin(cmd, session.config);
     Basin& basin = *session.basin;
-    if ((name == "wall" || name == "clear") && session.stepped)
+    if ((name == "wall" || name == "clear" || name == "bed") && session.stepped)
         fail(cmd.line(), "'" + name + "' must come before the first step");
     if (name == "step") {
         cmd.expectArguments(1);
@@ -161,7 +279,15 @@ void run(const Command& cmd, Session& session)
         basin.reset();
     } else if (name == "reset") {
         cmd.expectArguments(0);
-        basin.reset();
+        orFail(cmd, [&] { basin.reset(); });
+    } else if (name == "source") {
+        addSource(cmd, basin);
+    } else if (name == "sponge") {
+        setSpongeLayer(cmd, basin);
+    } else if (name == "bed") {
+        setBed(cmd, basin);
+    } else if (name == "gauge") {
+        gaugeCommand(cmd, basin);
     } else if (name == "dump") {
         cmd.expectArguments(1);
         writeDump(cmd, basin, cmd.word(1));
@@ -197,8 +323,12 @@ void printHelp()
         "\n"
         "Commands, one a line: basin W H [CELL TIMESTEP GRAVITY REST] (first only),\n"
         "wall X0 Y0 X1 Y1, clear (before the first step), step N, drop CX CY R INC,\n"
-        "set FIELD X Y VALUE, mode M, reset, dump PATH, hash. Lines whose first word\n"
-        "starts with # are skipped.\n"
+        "set FIELD X Y VALUE, mode M, reset, dump PATH, hash;\n"
+        "source point X Y R PERIOD AMPLITUDE [PHASE [RAMP]],\n"
+        "source line X0 Y0 X1 Y1 PERIOD AMPLITUDE [PHASE [RAMP]],\n"
+        "sponge WIDTH [EDGES [STRENGTH]], bed X0 Y0 X1 Y1 Z, bed slope X0 X1 Z0 Z1\n"
+        "(before the first step), gauge X Y, gauge every K, gauge write PATH (CSV).\n"
+        "Lines whose first word starts with # are skipped.\n"
         "\n"
         "Exit status: 0 when the script ran to its end, 1 if standard output could not\n"
         "be written, 2 for bad input (script, dump file or command line).\n"

@@ -23,6 +23,20 @@ struct SceneCamera {
     double radius = 0, phi = 0, theta = 0;
 };
 
+// A wave maker as a scene gives it (sim/sources.h): a point source at (x0, y0)
+// with a radius, or a line from (x0, y0) to (x1, y1).
+struct SceneSource {
+    bool line = false;
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0, radius = 1;
+    double period = 1.0, amplitude = 0.0, phase = 0.0, ramp = 2.0;
+};
+
+struct SceneSponge {
+    int width = 0; // 0: none
+    unsigned edges = 0;
+    double strength = DEFAULT_SPONGE_STRENGTH;
+};
+
 struct Scene {
     // Size and constants; threads stay at their default, the front end's choice.
     BasinConfig config;
@@ -30,6 +44,12 @@ struct Scene {
     std::vector<uint8_t> walls;
     ColorMode colorMode = MODE_PLAIN;
     SceneCamera camera;
+    // The wave tank: sources, a sponge, the bed's elevation (width * height, or
+    // empty for none) and gauges.
+    std::vector<SceneSource> sources;
+    SceneSponge sponge;
+    std::vector<float> bed;
+    std::vector<Gauge> gauges;
 };
 
 // "FILE:LINE: message" in what(), or "FILE: message" where no line applies
@@ -55,12 +75,12 @@ Scene readScene(const std::string& pathOrPreset);
 // the one that mask paths are relative to.
 Scene parseScene(const std::string& text, const std::string& name, const std::string& folder);
 
-// A basin at rest with the scene's size, constants, walls and colour mode, on
-// the given threads (0: by size).
+// A basin at rest with the scene's size, constants, walls, colour mode, bed,
+// sources, sponge and gauges, on the given threads (0: by size).
 Basin basinOfScene(const Scene& scene, int threads = 1);
 
 // What a basin's make-up is as a scene: its configuration, walls (any non-zero
-// cell a wall) and colour mode; the camera unset.
+// cell a wall), colour mode, bed, sources, sponge and gauges; the camera unset.
 Scene sceneOfBasin(const Basin& basin);
 
 // Writes the scene to tomlPath and its walls as a PNG mask beside it (the same

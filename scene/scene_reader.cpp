@@ -15,12 +15,15 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "scene/mask.h"
 #include "scene/presets.h"
 #include "scene/scene.h"
 #include "scene/scene_format.h"
+#include "sim/sources.h"
+#include "sim/sponge.h"
 
 namespace {
 
@@ -62,6 +65,13 @@ private:
     void readBasin(const toml::node& node, Scene& scene) const;
     void readWalls(const toml::node& node, Scene& scene) const;
     void readView(const toml::node& node, Scene& scene) const;
+    // The wave tank: [[source]], [sponge], [bed] and [[gauge]].
+    void readTank(const toml::table& root, Scene& scene) const;
+    void readSource(const toml::table& table, Scene& scene) const;
+    void readBed(const toml::table& table, Scene& scene) const;
+    std::pair<int, int> place(const toml::node& node, const std::string& what) const;
+    // A table, or an array of tables ([[name]]).
+    std::vector<const toml::table*> tablesAt(const toml::node& node, const std::string& what) const;
 
     std::string name_, folder_;
     const MaskLoader& loadMask_;
@@ -218,6 +228,165 @@ void Reader::readView(const toml::node& node, Scene& scene) const
     }
 }
 
+std::pair<int, int> Reader::place(const toml::node& node, const std::string& what) const
+{
+    const toml::array* pair = node.as_array();
+    if (pair == nullptr || pair->size() != 2)
+        fail(node, what + " must be [x, y]");
+    return {int(integer(*pair->get(0), what + "'s x", INT_MIN, INT_MAX)),
+            int(integer(*pair->get(1), what + "'s y", INT_MIN, INT_MAX))};
+}
+
+std::vector<const toml::table*> Reader::tablesAt(const toml::node& node, const std::string& what) const
+{
+    std::vector<const toml::table*> tables;
+    if (const toml::array* list = node.as_array()) {
+        for (const toml::node& item : *list)
+            tables.push_back(&tableAt(item, what));
+    } else {
+        tables.push_back(&tableAt(node, what));
+    }
+    return tables;
+}
+
+void Reader::readSource(const toml::table& table, Scene& scene) const
+{
+    onlyKeys(table, "[[source]]", {"kind", "at", "radius", "from", "to", "period", "amplitude", "phase", "ramp"});
+    const toml::node* kind = table.get("kind");
+    const toml::value<std::string>* name = kind ? kind->as_string() : nullptr;
+    if (name == nullptr || (name->get() != "point" && name->get() != "line"))
+        fail(kind ? lineOf(*kind) : lineOf(table), "a source needs kind = \"point\" or \"line\"");
+    SceneSource s;
+    s.line = name->get() == "line";
+    const auto need = [&](const char* key) -> const toml::node& {
+        const toml::node* n = table.get(key);
+        if (n == nullptr)
+            fail(lineOf(table), std::string("a ") + (s.line ? "line" : "point") + " source needs " + key);
+        return *n;
+    };
+    if (s.line) {
+        std::tie(s.x0, s.y0) = place(need("from"), "from");
+        std::tie(s.x1, s.y1) = place(need("to"), "to");
+        if (table.get("at") || table.get("radius"))
+            fail(lineOf(table), "a line source has from and to, not at or radius");
+    } else {
+        std::tie(s.x0, s.y0) = place(need("at"), "at");
+        s.x1 = s.x0, s.y1 = s.y0;
+        if (const toml::node* n = table.get("radius"))
+            s.radius = int(integer(*n, "radius", 0, INT_MAX));
+        if (table.get("from") || table.get("to"))
+            fail(lineOf(table), "a point source has at (and radius), not from or to");
+    }
+    s.period = real(need("period"), "period");
+    s.amplitude = real(need("amplitude"), "amplitude");
+    if (const toml::node* n = table.get("phase"))
+        s.phase = real(*n, "phase");
+    if (const toml::node* n = table.get("ramp"))
+        s.ramp = real(*n, "ramp");
+    try {
+        checkSourceSettings(scene.config.width, scene.config.height, s.line, s.x0, s.y0, s.x1, s.y1, s.radius,
+                            s.period, s.amplitude, s.phase, s.ramp);
+    } catch (const std::invalid_argument& e) {
+        fail(lineOf(table), e.what());
+    }
+    scene.sources.push_back(s);
+}
+
+void Reader::readBed(const toml::table& table, Scene& scene) const
+{
+    onlyKeys(table, "[bed]", {"constant", "slope", "rectangles"});
+    const int width = scene.config.width, height = scene.config.height;
+    std::vector<float>& bed = scene.bed;
+    bed.assign(size_t(width) * size_t(height), 0.0f);
+    const auto elevation = [&](const toml::node& n, const std::string& what) {
+        const double z = real(n, what);
+        if (!std::isfinite(float(z)) || !(float(z) < scene.config.restHeight))
+            fail(n, what + " must be finite and below the rest level " + formatFloat(scene.config.restHeight) +
+                        " (make land a wall), got " + formatReal(z));
+        return float(z);
+    };
+    if (const toml::node* n = table.get("constant"))
+        std::fill(bed.begin(), bed.end(), elevation(*n, "the bed's constant"));
+    if (const toml::node* n = table.get("slope")) {
+        // Along x in every row: z0 at column x0 rising evenly to z1 at x1, and z1 beyond.
+        const toml::array* a = n->as_array();
+        if (a == nullptr || a->size() != 4)
+            fail(*n, "slope must be [x0, x1, z0, z1]");
+        const int x0 = int(integer(*a->get(0), "the slope's x0", 0, width - 1));
+        const int x1 = int(integer(*a->get(1), "the slope's x1", x0 + 1, width - 1));
+        const float z0 = elevation(*a->get(2), "the slope's z0"), z1 = elevation(*a->get(3), "the slope's z1");
+        for (int y = 0; y < height; ++y)
+            for (int x = x0; x < width; ++x)
+                bed[size_t(y) * size_t(width) + size_t(x)] =
+                    x >= x1 ? z1 : float(z0 + (double(z1) - z0) * (x - x0) / (x1 - x0));
+    }
+    if (const toml::node* n = table.get("rectangles")) {
+        const toml::array* list = n->as_array();
+        if (list == nullptr)
+            fail(*n, "rectangles must be an array of [x0, y0, x1, y1, z] arrays");
+        for (const toml::node& item : *list) {
+            const toml::array* r = item.as_array();
+            if (r == nullptr || r->size() != 5)
+                fail(item, "a bed rectangle must be [x0, y0, x1, y1, z]");
+            const int x0 = int(integer(*r->get(0), "x0", 0, width - 1));
+            const int y0 = int(integer(*r->get(1), "y0", 0, height - 1));
+            const int x1 = int(integer(*r->get(2), "x1", x0, width - 1));
+            const int y1 = int(integer(*r->get(3), "y1", y0, height - 1));
+            const float z = elevation(*r->get(4), "a bed rectangle's z");
+            for (int y = y0; y <= y1; ++y)
+                std::fill(bed.begin() + (size_t(y) * size_t(width) + size_t(x0)),
+                          bed.begin() + (size_t(y) * size_t(width) + size_t(x1) + 1), z);
+        }
+    }
+    if (std::all_of(bed.begin(), bed.end(), [](float z) { return z == 0.0f; }))
+        bed.clear();
+}
+
+void Reader::readTank(const toml::table& root, Scene& scene) const
+{
+    if (const toml::node* n = root.get("source"))
+        for (const toml::table* t : tablesAt(*n, "[[source]]"))
+            readSource(*t, scene);
+    if (const toml::node* n = root.get("sponge")) {
+        const toml::table& t = tableAt(*n, "[sponge]");
+        onlyKeys(t, "[sponge]", {"width", "edges", "strength"});
+        SceneSponge& sp = scene.sponge;
+        sp.width = t.get("width") ? int(integer(*t.get("width"), "the sponge's width", 0, INT_MAX)) : 40;
+        sp.edges = SPONGE_NORTH | SPONGE_EAST | SPONGE_SOUTH | SPONGE_WEST;
+        try {
+            if (const toml::node* e = t.get("edges")) {
+                const toml::value<std::string>* letters = e->as_string();
+                if (letters == nullptr)
+                    fail(*e, "the sponge's edges must be a string of the letters n, e, s, w");
+                sp.edges = spongeEdges(letters->get());
+            }
+            if (const toml::node* k = t.get("strength"))
+                sp.strength = real(*k, "the sponge's strength");
+            checkSponge(scene.config.width, scene.config.height, sp.width, sp.edges, sp.strength);
+        } catch (const std::invalid_argument& e) {
+            fail(*n, e.what());
+        }
+        if (sp.width == 0)
+            sp = SceneSponge{};
+    }
+    if (const toml::node* n = root.get("bed"))
+        readBed(tableAt(*n, "[bed]"), scene);
+    if (const toml::node* n = root.get("gauge")) {
+        for (const toml::table* t : tablesAt(*n, "[[gauge]]")) {
+            onlyKeys(*t, "[[gauge]]", {"at"});
+            if (t->get("at") == nullptr)
+                fail(lineOf(*t), "a gauge needs at = [x, y]");
+            const auto [x, y] = place(*t->get("at"), "at");
+            const std::string where = "gauge (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+            if (x < 0 || x >= scene.config.width || y < 0 || y >= scene.config.height)
+                fail(*t->get("at"), where + " is outside the basin");
+            if (scene.walls[size_t(y) * size_t(scene.config.width) + size_t(x)] != 0)
+                fail(*t->get("at"), where + " is in a wall");
+            scene.gauges.push_back({x, y});
+        }
+    }
+}
+
 Scene Reader::read(const toml::table& root)
 {
     // Each top-level table and its reader, in the order read: the basin first,
@@ -231,10 +400,13 @@ Scene Reader::read(const toml::table& root)
     std::vector<std::string> known;
     for (const auto& part : parts)
         known.push_back("[" + part.first + "]");
+    const std::vector<std::string> tank = {"source", "sponge", "bed", "gauge"};
+    for (const char* part : {"[[source]]", "[sponge]", "[bed]", "[[gauge]]"})
+        known.push_back(part);
     for (auto&& [key, node] : root) {
         const std::string_view word = key.str(); // a binding cannot be captured in C++17
         const auto found = std::find_if(parts.begin(), parts.end(), [word](const auto& p) { return p.first == word; });
-        if (found == parts.end())
+        if (found == parts.end() && std::find(tank.begin(), tank.end(), word) == tank.end())
             fail(long(key.source().begin.line),
                  "unknown key '" + std::string(key.str()) + "' (known: " + listOf(known) + ")");
     }
@@ -257,6 +429,7 @@ Scene Reader::read(const toml::table& root)
             scene.walls.assign(size_t(scene.config.width) * size_t(scene.config.height), 0);
         }
     }
+    readTank(root, scene); // placed on the basin and its walls
     return scene;
 }
 

@@ -9,6 +9,7 @@
 #include "scene/mask.h"
 #include "scene/scene.h"
 #include "scene/scene_format.h"
+#include "sim/sponge.h"
 
 namespace {
 
@@ -42,6 +43,48 @@ std::string maskPathOf(const std::string& tomlPath)
     return tomlPath + ".png";
 }
 
+std::string place(int x, int y) { return "[" + std::to_string(x) + ", " + std::to_string(y) + "]"; }
+
+// The wave tank's tables; the bed as runs of one elevation along each row.
+std::string tankText(const Scene& scene)
+{
+    std::string text;
+    for (const SceneSource& s : scene.sources) {
+        text += "\n[[source]]\n";
+        if (s.line)
+            text += "kind = \"line\"\nfrom = " + place(s.x0, s.y0) + "\nto = " + place(s.x1, s.y1) + "\n";
+        else
+            text += "kind = \"point\"\nat = " + place(s.x0, s.y0) + "\nradius = " + std::to_string(s.radius) + "\n";
+        text += "period = " + formatReal(s.period) + "\namplitude = " + formatReal(s.amplitude) +
+                "\nphase = " + formatReal(s.phase) + "\nramp = " + formatReal(s.ramp) + "\n";
+    }
+    if (scene.sponge.width > 0)
+        text += "\n[sponge]\nwidth = " + std::to_string(scene.sponge.width) + "\nedges = \"" +
+                spongeEdgeLetters(scene.sponge.edges) + "\"\nstrength = " + formatReal(scene.sponge.strength) + "\n";
+    if (!scene.bed.empty()) {
+        text += "\n[bed]\nrectangles = [\n";
+        const int width = scene.config.width;
+        for (int y = 0; y < scene.config.height; ++y) {
+            const float* row = scene.bed.data() + size_t(y) * size_t(width);
+            const uint8_t* walls = scene.walls.data() + size_t(y) * size_t(width);
+            // Under a wall the bed is land and never read: left out.
+            for (int x = 0; x < width;) {
+                int end = x;
+                while (end + 1 < width && row[end + 1] == row[x] && walls[end + 1] == walls[x])
+                    ++end;
+                if (row[x] != 0.0f && walls[x] == 0)
+                    text += "  [" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(end) + ", " +
+                            std::to_string(y) + ", " + formatFloat(row[x]) + "],\n";
+                x = end + 1;
+            }
+        }
+        text += "]\n";
+    }
+    for (const Gauge& g : scene.gauges)
+        text += "\n[[gauge]]\nat = " + place(g.x, g.y) + "\n";
+    return text;
+}
+
 std::string sceneText(const Scene& scene, const std::string& maskName)
 {
     const BasinConfig& c = scene.config;
@@ -61,6 +104,7 @@ std::string sceneText(const Scene& scene, const std::string& maskName)
     if (scene.camera.set)
         text += "camera = { radius = " + formatReal(scene.camera.radius) + ", phi = " + formatReal(scene.camera.phi) +
                 ", theta = " + formatReal(scene.camera.theta) + " }\n";
+    text += tankText(scene);
     return text;
 }
 

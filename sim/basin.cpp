@@ -32,9 +32,10 @@ uint64_t physicalMemory()
 
 uint64_t basinBytes(int width, int height)
 {
-    // Nine float fields, the wall mask and the copy it is compared with; a
-    // float copy of the mask only where there are walls.
-    return uint64_t(width) * uint64_t(height) * (FIELD_COUNT * sizeof(float) + 2);
+    // Nine float fields, the bed and the copy it is compared with, the wall mask
+    // and its copy; a float copy of the mask only where there are walls, the rest
+    // depth only where there is a bed.
+    return uint64_t(width) * uint64_t(height) * ((FIELD_COUNT + 2) * sizeof(float) + 2);
 }
 
 void checkBasinConfig(const BasinConfig& config)
@@ -72,6 +73,8 @@ Basin::Basin(const BasinConfig& config) : config_(config)
         f->assign(cellCount(), 0.0f);
     walls.assign(cellCount(), 0);
     wallCache_.seen = walls;
+    bed.assign(cellCount(), 0.0f);
+    bedCache_.seen = bed;
     reset();
     resetRanges();
 }
@@ -91,17 +94,42 @@ void Basin::refreshWalls()
         std::memcmp(wallCache_.seen.data(), walls.data(), walls.size()) == 0)
         return;
     wallCache_ = buildWallCache(walls, width(), height());
+    ++wallBuilds_;
 }
 
 void Basin::reset()
 {
+    refreshWalls();
+    refreshBed(); // a bad bed leaves the basin as it was
     for (Field* f : {&energyProduct, &flowDirection, &speedSq, &heightAccel, &heightChange, &scratch, &v, &u})
         std::fill(f->begin(), f->end(), 0.0f);
-    std::fill(h.begin(), h.end(), config_.restHeight);
-    refreshWalls();
-    for (size_t i : wallCache_.solidCells)
-        h[i] = 0.0f;
+    if (const float* rest = restDepth()) {
+        std::copy(rest, rest + cellCount(), h.begin());
+    } else {
+        std::fill(h.begin(), h.end(), config_.restHeight);
+        for (size_t i : wallCache_.solidCells)
+            h[i] = 0.0f;
+    }
+    steps = 0;
+    for (WaveSource& s : sources)
+        s.startStep = 0;
+    gaugeLog.steps.clear();
+    gaugeLog.h.clear();
     noteFieldsChanged();
+}
+
+void Basin::addSource(WaveSource source)
+{
+    source.startStep = steps;
+    sources.push_back(std::move(source));
+}
+
+void Basin::addGauge(int x, int y)
+{
+    checkGauge(*this, x, y);
+    gauges.push_back({x, y});
+    gaugeLog.steps.clear();
+    gaugeLog.h.clear();
 }
 
 void Basin::resetRanges()

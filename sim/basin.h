@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "sim/drop_generator.h"
+#include "sim/gauges.h"
+#include "sim/sources.h"
+#include "sim/sponge.h"
 
 // width x height floats; cell (x, y) is element x + y * width.
 using Field = std::vector<float>;
@@ -67,8 +70,9 @@ public:
     int threads() const { return threads_; }
     void setThreads(int threads);
 
-    // Return to rest: h = rest height, every other field 0. Ranges, mode, walls
-    // and the generator stay.
+    // Return to rest: h = rest height - bed, every other field 0; the step count,
+    // the sources' clocks and the gauge log start again. Ranges, mode, walls, bed,
+    // sources, sponge, gauges and the generator stay. Throws like refreshBed().
     void reset();
     // Maxima and minima back to their reset values (h: rest height, the others:
     // 0); scales untouched.
@@ -107,6 +111,23 @@ public:
     // freely between steps; the step reads what it finds.
     std::vector<uint8_t> walls;
 
+    // The wave tank (sources.h, sponge.h, bed.h, gauges.h). None of it in use
+    // leaves the step as it is without them.
+    // Bed elevation per cell, 0 by default; written freely between steps, checked
+    // and taken up by the next step or reset.
+    Field bed;
+    std::vector<WaveSource> sources;
+    Sponge sponge;
+    std::vector<Gauge> gauges;
+    GaugeLog gaugeLog;
+    // Steps since the last reset: the sources' clock and the gauges' count.
+    uint64_t steps = 0;
+
+    // Adds a source (see pointSource and lineSource) starting at the current step.
+    void addSource(WaveSource source);
+    // Adds a gauge (checkGauge) and clears the log, whose rows then have one more value.
+    void addGauge(int x, int y);
+
     ColorMode colorMode = MODE_PLAIN;
     float invCellSize; // 1 / cell size, stored as a float
 
@@ -134,10 +155,28 @@ public:
     void refreshWalls();
     const WallCache& wallCache() const { return wallCache_; }
 
+    // The bed as the step uses it (bed.h), rebuilt when bed or the walls change.
+    struct BedCache {
+        Field seen;          // bed as last checked
+        uint64_t wallBuild = 0; // the walls' rebuild it was made with
+        Field restDepth;     // h at rest per cell; empty while the bed is all zero
+        Field halfDepth;     // restDepth / 2, exactly
+    };
+    // Checks the bed and rebuilds the cache if bed or the walls changed; throws
+    // std::invalid_argument naming the first water cell whose bed is not finite or
+    // reaches the rest level, leaving the cache as it was.
+    void refreshBed();
+    const BedCache& bedCache() const { return bedCache_; }
+    // Rest depth per cell, or null while there is no bed.
+    const float* restDepth() const { return bedCache_.restDepth.empty() ? nullptr : bedCache_.restDepth.data(); }
+    const float* halfDepth() const { return bedCache_.halfDepth.empty() ? nullptr : bedCache_.halfDepth.data(); }
+
 private:
     BasinConfig config_;
     int threads_ = 1;
     WallCache wallCache_;
+    uint64_t wallBuilds_ = 0; // counts the rebuilds of wallCache_
+    BedCache bedCache_;
 };
 
 // What a colour mode shows: its field and its range, as members of a basin. The

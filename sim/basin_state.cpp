@@ -5,6 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "sim/gauges.h"
+#include "sim/sources.h"
+#include "sim/sponge.h"
 #include "sim/threads.h"
 
 namespace {
@@ -138,6 +141,89 @@ bool always(const Basin&)
     return true;
 }
 
+// ---- the wave tank's parts, each written only when in use ----
+
+constexpr uint64_t SOURCE_BYTES = 4 + 5 * 4 + 4 * 8 + 8;
+
+void writeSources(const Basin& b, Writer& out)
+{
+    out.u32(uint32_t(b.sources.size()));
+    for (const WaveSource& s : b.sources) {
+        out.u32(uint32_t(s.kind));
+        for (int v : {s.x0, s.y0, s.x1, s.y1, s.radius})
+            out.u32(uint32_t(v));
+        for (double v : {s.period, s.amplitude, s.phase, s.ramp})
+            out.f64(v);
+        out.u64(s.startStep);
+    }
+}
+
+void readSources(Basin& b, Reader& in)
+{
+    const uint32_t count = in.u32();
+    if (uint64_t(count) * SOURCE_BYTES != in.left())
+        refuse(std::to_string(count) + " sources in " + std::to_string(in.left()) + " bytes");
+    for (uint32_t k = 0; k < count; ++k) {
+        const uint32_t kind = in.u32();
+        int v[5];
+        for (int& x : v)
+            x = in.i32();
+        double t[4];
+        for (double& x : t)
+            x = in.f64();
+        const uint64_t start = in.u64();
+        if (kind != WaveSource::POINT && kind != WaveSource::LINE)
+            refuse("source kind " + std::to_string(kind));
+        try {
+            WaveSource s = kind == WaveSource::POINT ? pointSource(b, v[0], v[1], v[4], t[0], t[1], t[2], t[3])
+                                                     : lineSource(b, v[0], v[1], v[2], v[3], t[0], t[1], t[2], t[3]);
+            s.startStep = start;
+            b.sources.push_back(std::move(s));
+        } catch (const std::invalid_argument& e) {
+            refuse(e.what());
+        }
+    }
+}
+
+void writeGauges(const Basin& b, Writer& out)
+{
+    out.u32(uint32_t(b.gaugeLog.every));
+    out.u32(uint32_t(b.gauges.size()));
+    for (const Gauge& g : b.gauges) {
+        out.u32(uint32_t(g.x));
+        out.u32(uint32_t(g.y));
+    }
+    out.u64(b.gaugeLog.steps.size());
+    for (uint64_t step : b.gaugeLog.steps)
+        out.u64(step);
+    for (float value : b.gaugeLog.h)
+        out.f32(value);
+}
+
+void readGauges(Basin& b, Reader& in)
+{
+    const int32_t every = in.i32();
+    if (every < 1)
+        refuse("gauges every " + std::to_string(every) + " steps");
+    const uint32_t count = in.u32();
+    if (uint64_t(count) * 8 > in.left())
+        refuse(std::to_string(count) + " gauges in " + std::to_string(in.left()) + " bytes");
+    for (uint32_t k = 0; k < count; ++k) {
+        const int32_t x = in.i32(), y = in.i32();
+        if (x < 0 || x >= b.width() || y < 0 || y >= b.height())
+            refuse("gauge (" + std::to_string(x) + ", " + std::to_string(y) + ") outside the basin");
+        b.gauges.push_back({x, y});
+    }
+    const uint64_t records = in.u64();
+    if (records > in.left() / 8 || records * (8 + 4 * uint64_t(count)) != in.left())
+        refuse(std::to_string(records) + " gauge records in " + std::to_string(in.left()) + " bytes");
+    b.gaugeLog.every = every;
+    for (uint64_t r = 0; r < records; ++r)
+        b.gaugeLog.steps.push_back(in.u64());
+    for (uint64_t k = 0; k < records * count; ++k)
+        b.gaugeLog.h.push_back(in.f32());
+}
+
 const Section SECTIONS[] = {
     {"FLDS", true, [](const BasinConfig& c) { return cellsOf(c) * FIELD_COUNT * sizeof(float); }, always,
      [](const Basin& b, Writer& out) {
@@ -192,6 +278,45 @@ const Section SECTIONS[] = {
                     " are not two of 0 to " + std::to_string(DropGenerator::WORDS - 1) + " three apart");
          b.generator = g;
      }},
+    // The wave tank's parts; a state from before them reads as none in use.
+    {"BED ", false, [](const BasinConfig& c) { return cellsOf(c) * sizeof(float); },
+     [](const Basin& b) {
+         for (float z : b.bed)
+             if (z != 0.0f)
+                 return true;
+         return false;
+     },
+     [](const Basin& b, Writer& out) {
+         for (float z : b.bed)
+             out.f32(z);
+     },
+     [](Basin& b, Reader& in) {
+         // Checked by the next step or reset, which name a bad cell.
+         for (float& z : b.bed)
+             z = in.f32();
+     }},
+    {"SRCS", false, [](const BasinConfig&) { return uint64_t(0); }, [](const Basin& b) { return !b.sources.empty(); },
+     writeSources, readSources},
+    {"SPNG", false, [](const BasinConfig&) { return uint64_t(16); }, [](const Basin& b) { return b.sponge.width > 0; },
+     [](const Basin& b, Writer& out) {
+         out.u32(uint32_t(b.sponge.width));
+         out.u32(b.sponge.edges);
+         out.f64(b.sponge.strength);
+     },
+     [](Basin& b, Reader& in) {
+         const int32_t width = in.i32();
+         const uint32_t edges = in.u32();
+         const double strength = in.f64();
+         try {
+             setSponge(b, width, edges, strength);
+         } catch (const std::invalid_argument& e) {
+             refuse(e.what());
+         }
+     }},
+    {"GAUG", false, [](const BasinConfig&) { return uint64_t(0); },
+     [](const Basin& b) { return !b.gauges.empty() || b.gaugeLog.every != 1; }, writeGauges, readGauges},
+    {"STEP", false, [](const BasinConfig&) { return uint64_t(8); }, [](const Basin& b) { return b.steps != 0; },
+     [](const Basin& b, Writer& out) { out.u64(b.steps); }, [](Basin& b, Reader& in) { b.steps = in.u64(); }},
 };
 
 const Section* findSection(const unsigned char* tag)

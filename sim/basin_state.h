@@ -2,8 +2,9 @@
 
 // A basin's whole state as bytes, so that a copy made in another process (a
 // pickle) steps on to the original's bits: the configuration, every field
-// (scratch included), the walls, the colour mode, the ranges and the drop
-// generator.
+// (scratch included), the walls, the colour mode, the ranges, the drop
+// generator, and the wave tank's bed, sources (with their clocks), sponge,
+// gauges and gauge log where in use.
 //
 // Layout, little-endian on every processor: the 8-byte magic "RMBASIN\0", a u32
 // format version, the configuration (u32 width, u32 height, f32 cell size, f32

@@ -475,12 +475,34 @@ HWY_INLINE void accelerateRow(float* face, const float* h, size_t behind, int fr
     });
 }
 
+// The same over a bed: the gradient of h - rest.
+HWY_INLINE void accelerateRowOverBed(float* face, const float* h, const float* rest, size_t behind, int from,
+                                     int last, VD c)
+{
+    forRow(from, last, [&](int x, int skip) {
+        const VD here = hn::Sub(loadWide(h + x), loadWide(rest + x));
+        const VD back = hn::Sub(loadWide(h + x - behind), loadWide(rest + x - behind));
+        storeLanes(narrow(hn::Sub(loadWide(face + x), hn::Mul(hn::Sub(here, back), c))), skip, face + x);
+    });
+}
+
 void UpdateVelocities(const VelocityArrays& a)
 {
     const VD c = hn::Set(DD(), a.coefficient);
     // The wall faces u[1, y], u[width - 1, y], v[x, 1] and v[x, height - 1] are never touched.
     const size_t width = size_t(a.extent.width);
     const int last = a.extent.width - 2;
+    if (a.rest != nullptr) {
+        for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
+            const size_t r = size_t(y) * width;
+            accelerateRowOverBed(a.u + r, a.h + r, a.rest + r, 1, 2, last, c);
+        }
+        for (int y = a.extent.rowBegin < 2 ? 2 : a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
+            const size_t r = size_t(y) * width;
+            accelerateRowOverBed(a.v + r, a.h + r, a.rest + r, width, 1, last, c);
+        }
+        return;
+    }
     for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y)
         accelerateRow(a.u + size_t(y) * width, a.h + size_t(y) * width, 1, 2, last, c);
     for (int y = a.extent.rowBegin < 2 ? 2 : a.extent.rowBegin; y < a.extent.rowEnd; ++y)

@@ -41,6 +41,7 @@ struct VelocityArrays {
     const float* h;
     double coefficient;
     Extent extent;
+    const float* rest = nullptr; // rest depth per cell under a bed: the gradient is that of h - rest
 };
 
 // Each path has the same three entry points: the bilinear samples at every

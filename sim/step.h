@@ -12,6 +12,10 @@
 // 5. updateVelocities: u and v from the gradient of the new h;
 // 6. applyBoundaries: the border of h from its inner neighbours.
 // Walls (walls.h) close faces after steps 2, 3 and 5 and drain after step 6.
+// The wave tank's parts, each skipped when not in use: the bed (bed.h) is checked
+// first and enters step 5 as the surface's gradient; after step 5 the sources
+// (sources.h) add their increments and the sponge (sponge.h) relaxes its layer;
+// the gauges (gauges.h) record after step 6.
 //
 // Rounding: every formula is evaluated in double and rounded to float where it
 // is stored. A single operation on two floats rounds to the same float as the

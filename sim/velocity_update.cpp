@@ -10,6 +10,24 @@ void ripplemoor::portable::updateVelocities(const VelocityArrays& arrays)
     // The wall faces u[1, y], u[width - 1, y], v[x, 1] and v[x, height - 1] are never touched.
     const int width = a.extent.width;
     const size_t row = size_t(width);
+    if (a.rest != nullptr) {
+        // Over a bed: the gradient of the surface, as departures from rest.
+        for (int x = 2; x < width - 1; ++x) {
+            for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
+                const size_t i = size_t(x) + size_t(y) * row;
+                const double here = double(a.h[i]) - a.rest[i], behind = double(a.h[i - 1]) - a.rest[i - 1];
+                a.u[i] = float(a.u[i] - (here - behind) * a.coefficient);
+            }
+        }
+        for (int x = 1; x < width - 1; ++x) {
+            for (int y = a.extent.rowBegin < 2 ? 2 : a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
+                const size_t i = size_t(x) + size_t(y) * row;
+                const double here = double(a.h[i]) - a.rest[i], behind = double(a.h[i - row]) - a.rest[i - row];
+                a.v[i] = float(a.v[i] - (here - behind) * a.coefficient);
+            }
+        }
+        return;
+    }
     for (int x = 2; x < width - 1; ++x) {
         for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
             const size_t i = size_t(x) + size_t(y) * row;
@@ -36,7 +54,7 @@ void updateVelocities(Basin& basin)
     const double c = velocityCoefficient(basin);
     forEachBand(basin, [&](int, int rowBegin, int rowEnd) {
         const VelocityArrays a{basin.u.data(), basin.v.data(), basin.h.data(), c,
-                               {basin.width(), basin.height(), rowBegin, rowEnd}};
+                               {basin.width(), basin.height(), rowBegin, rowEnd}, basin.restDepth()};
         if (vector)
             kernel::updateVelocities(a);
         else

@@ -46,6 +46,8 @@ if [ $group = test ]; then
                pybind11-dev python3-dev python3-numpy python3-pytest python3-hypothesis
                python3-matplotlib python3-sphinx python3-myst-parser
                python3-numba python3-distributed)
+    # Basin.run's recorded runs (xarray, netCDF) and its progress bar.
+    packages+=(python3-xarray python3-netcdf4 python3-tqdm)
 fi
 if [ $web = yes ]; then
     packages+=(emscripten nodejs chromium chromium-driver python3-selenium python3-pil)

@@ -2,9 +2,11 @@
 """Measures the solver's physics against theory, through the Python module, and
 writes the figures docs/physics/*.png and the page docs/physics.md with the
 numbers it measured, and docs/two-slits.png from the README's example as
-printed. About a minute and a half on two cores.
+printed. About a minute and a half on two cores, and ten more for the wave
+tank (tests/support/ripplemoor_dev/tank_physics.py); --tank measures only that
+and rewrites only the page's wave-tank part.
 
-    PYTHONPATH=build/python /usr/bin/python3 docs/tools/physics.py [--docs DOCS]
+    PYTHONPATH=build/python /usr/bin/python3 docs/tools/physics.py [--docs DOCS] [--tank]
 
 Needs Debian's python3-numpy and python3-matplotlib and a build of the module.
 """
@@ -23,6 +25,8 @@ import ripplemoor as rm  # noqa: E402
 import physics_page  # noqa: E402  (beside this script)
 from ripplemoor_dev.physics import (channel, energy, ring, stability, two_slits, volume,  # noqa: E402
                                     wave_speed)
+from ripplemoor_dev import tank_physics  # noqa: E402
+import tank_page  # noqa: E402
 
 
 def readme_figure(readme, picture):
@@ -43,16 +47,25 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--docs", default=os.path.join(ROOT, "docs"),
                         help="folder that receives physics.md and physics/ (default: docs/)")
+    parser.add_argument("--tank", action="store_true", help="measure and rewrite the wave tank's part only")
     args = parser.parse_args()
     import matplotlib
     matplotlib.use("Agg")
     figures = os.path.join(args.docs, "physics")
     os.makedirs(figures, exist_ok=True)
     rm.use_target(rm.targets()[0])
+    if args.tank:
+        page = os.path.join(args.docs, "physics.md")
+        with open(page, encoding="utf-8") as f:
+            before = f.read().split(tank_page.MARK)[0].rstrip("\n")
+        text = tank_page.render(tank_physics.measure(figures))
+        with open(page, "w", encoding="utf-8") as f:
+            f.write(before + "\n\n" + text)
+        return
     numbers = {"solver": rm.target()}
     for name, measure in [("speed", wave_speed), ("ring", ring), ("volume", volume),
                           ("energy", energy), ("stability", stability), ("slits", two_slits),
-                          ("channel", channel)]:
+                          ("channel", channel), ("tank", tank_physics.measure)]:
         started = time.time()
         numbers[name] = measure(figures)
         print(name, "%.0f s" % (time.time() - started), numbers[name], flush=True)

@@ -2,6 +2,7 @@
 
 import numpy as np
 
+import tank_page  # noqa: E402  (beside this script)
 from ripplemoor_dev import wave_theory as theory
 
 
@@ -122,11 +123,12 @@ The sum of h over the interior for 10,000 steps with a random drop every 100
 steps ({vol["drops"]} drops, seed 1, adding {vol["added"]:.2f} to a start of {vol["start"]:.0f}), less what
 the drops added: after 10,000 steps the volume is off by
 **{1e6 * vol["final_drift"]:+.1f} parts per million** of the whole (largest deviation
-{1e6 * vol["max_drift"]:.1f} ppm). For small waves the height update's sum telescopes to the
-wall faces, which are zero, so the drift is of second order in the wave
-amplitude: it comes from the ½·h·∇·u term (not written as a divergence) and
-from the semi-Lagrangian advection of h, which interpolates and conserves
-nothing.
+{1e6 * vol["max_drift"]:.1f} ppm). The scheme keeps ∫h only to first order in the wave amplitude: its model
+equation ∂h/∂t + **u**·∇h = −½·h·∇·**u** conserves ∫h² (multiplied by 2·h it is
+∂h²/∂t + ∇·(h²·**u**) = 0), not ∫h, so the volume drifts at second order, and
+the semi-Lagrangian advection of h interpolates and conserves neither exactly.
+Where the volume goes depends on the waves' directions ([Volume,
+understood](#volume-understood)).
 
 ## Energy
 
@@ -288,7 +290,7 @@ the amplitude: {big["energy_loss_per_100"] / small["energy_loss_per_100"]:.0f} t
 - Volume: not conserved exactly, because the height equation is not in
   conservative form and the advection interpolates; the drift is small (parts
   per million over 10,000 steps of drops) but nonzero.
-"""
+""" + ("\n" + tank_page.render(n["tank"]) if "tank" in n else "")
 
 
 def steps(tau):

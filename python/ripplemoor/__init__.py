@@ -37,8 +37,13 @@ from ._core import (CELL_SIZE, FIELD_NAMES, GRAVITY, GRID_SIZE, TIMESTEP, Basin,
                     step_all, target, targets, use_solver, use_target)
 from ._core import SceneError, scene_presets
 from . import _core
+from .animation import animate
+from .recording import run as _run
 
-__all__ = ["Basin", "step_all", "FIELD_NAMES", "GRID_SIZE", "TIMESTEP", "CELL_SIZE", "GRAVITY",
+# The recorded run is written in Python over the compiled core's stepping.
+Basin.run = _run
+
+__all__ = ["Basin", "step_all", "animate", "FIELD_NAMES", "GRID_SIZE", "TIMESTEP", "CELL_SIZE", "GRAVITY",
            "targets", "use_target", "target", "solvers", "use_solver", "solver",
            "field", "step", "add_drop", "random_drop", "seed", "reset", "color_mode", "ranges",
            "dump", "state_hash", "SceneError", "scene_presets"]

@@ -73,6 +73,34 @@ class Basin:
     def __copy__(self) -> Basin: ...
     def __deepcopy__(self, memo: Any) -> Basin: ...
     def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
+    # The wave tank.
+    def add_point_source(self, x: SupportsIndex, y: SupportsIndex, *, period: SupportsFloat,
+                         amplitude: SupportsFloat, phase: SupportsFloat = 0.0, radius: SupportsIndex = 1,
+                         ramp: SupportsFloat = 2.0) -> None:
+        """A wave maker on the water cells within radius of (x, y)."""
+    def add_line_source(self, x0: SupportsIndex, y0: SupportsIndex, x1: SupportsIndex, y1: SupportsIndex, *,
+                        period: SupportsFloat, amplitude: SupportsFloat, phase: SupportsFloat = 0.0,
+                        ramp: SupportsFloat = 2.0) -> None:
+        """A wave maker on the cells of the line from (x0, y0) to (x1, y1)."""
+    @property
+    def sources(self) -> tuple[dict[str, Any], ...]: ...
+    def clear_sources(self) -> None: ...
+    def sponge(self, width: SupportsIndex, *, edges: str = "nesw", strength: SupportsFloat | None = None) -> None:
+        """An absorbing layer along the edges (w: x = 0, e, s: y = 0, n); width 0 removes it."""
+    @property
+    def sponge_settings(self) -> tuple[int, str, float]: ...
+    @property
+    def bed(self) -> npt.NDArray[np.float32]:
+        """The bed's elevation, a writable (height, width) float32 view [y, x]."""
+    def add_gauge(self, x: SupportsIndex, y: SupportsIndex) -> None: ...
+    @property
+    def gauges(self) -> tuple[tuple[int, int], ...]: ...
+    @property
+    def steps_since_reset(self) -> int: ...
+    def run(self, n: SupportsIndex, *, every: SupportsIndex = 1,
+            gauges: Sequence[tuple[SupportsIndex, SupportsIndex]] | None = None,
+            fields: Sequence[str] = (), progress: bool = False) -> Any:
+        """Runs n steps recorded as an xarray.Dataset (fields and gauge_h)."""
     @staticmethod
     def from_scene(path: str | os.PathLike[str], *, threads: SupportsIndex | None = None) -> Basin:
         """A basin at rest as the scene file (or preset) says; SceneError if it is bad."""
@@ -84,6 +112,11 @@ class SceneError(ValueError):
 
 def scene_presets() -> list[str]:
     """The names of the preset scenes."""
+
+def animate(source: Any, *, field: str = "h", path: Any = None, interval: int = 40, cmap: str = "viridis",
+            vmin: float | None = None, vmax: float | None = None, fps: int = 25,
+            title: str = "t = {time:.2f}") -> Any:
+    """A matplotlib animation of a run() dataset's field or of 2-D frames; written to path if given."""
 
 def step_all(basins: Sequence[Basin], n: SupportsIndex = 1) -> None:
     """Steps every basin n times, side by side on a pool of threads."""

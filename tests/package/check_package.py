@@ -333,7 +333,8 @@ def python_tree_alone(args):
     """The module's component and package hold the module and their doc folder,
     nothing of the program's."""
     site = cache_value(args, "RIPPLEMOOR_PYTHON_INSTALL_DIR")
-    expected = sorted([os.path.join(site, "ripplemoor", p) for p in ("__init__.py", "__init__.pyi", "py.typed")]
+    expected = sorted([os.path.join(site, "ripplemoor", p) for p in ("__init__.py", "__init__.pyi", "py.typed",
+                                                                       "recording.py", "animation.py")]
                       + presets(args, os.path.join(site, "ripplemoor", "scenes"))
                       + ["share/doc/python3-ripplemoor/copyright", "share/doc/python3-ripplemoor/changelog.gz",
                          "share/lintian/overrides/python3-ripplemoor"])

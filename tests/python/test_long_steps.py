@@ -57,6 +57,7 @@ def test_ctrl_c_stops_a_long_step_between_two_whole_steps():
     start = basin.copy()
     # Returns only once the endless step has stopped at the signal.
     while_stepping(basin, lambda: None)
-    # step() looks for Ctrl-C after every 1024 steps.
+    # step() looks for Ctrl-C between whole steps, every 20 ms of stepping: the
+    # basin holds the bits of some whole number of steps.
     count = steps_since(start, basin, 1024 * 50)
-    assert count is not None and count >= 1024 and count % 1024 == 0, count
+    assert count is not None and count >= 1, count

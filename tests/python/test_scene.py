@@ -9,7 +9,8 @@ import pytest
 
 import ripplemoor
 
-PRESETS = ["channel", "corner-reflector", "harbour", "one-slit", "two-slits"]
+PRESETS = ["beach", "channel", "corner-reflector", "harbour", "harbour-with-wave-maker", "one-slit", "shelf",
+           "two-slits"]
 SCRIPT = "drop 30 20 5 0.3\ndrop 12 30 2 0.05\nstep 60\nhash\nmode 4\nstep 20\nhash\n"
 
 

@@ -125,6 +125,7 @@ def test_step_all_steps_basins_side_by_side_each_under_its_own_lock():
 
     while_stepping(big, work).join()
     assert small.dump() == small_after.dump()
-    # step() checks for Ctrl-C every 1024 steps: big took 1024 k of them, plus step_all's.
+    # step() checks for Ctrl-C between whole steps: big took some of its own, then
+    # step_all's one, each whole.
     count = steps_since(big_start, big, 1024 * 50 + 1)
-    assert count is not None and count % 1024 == 1, count
+    assert count is not None and count >= 2, count

@@ -344,7 +344,8 @@ TEST(ScenePresets, EachPresetLoadsByNameWithTheWallsItPromises)
 {
     ASSERT_EQ(setenv("RIPPLEMOOR_SCENES", PRESETS_SOURCE_DIR, 1), 0);
     EXPECT_EQ(presetNames(),
-              (std::vector<std::string>{"channel", "corner-reflector", "harbour", "one-slit", "two-slits"}));
+              (std::vector<std::string>{"beach", "channel", "corner-reflector", "harbour", "harbour-with-wave-maker",
+                                        "one-slit", "shelf", "two-slits"}));
     const auto wallAt = [](const Scene& s, int x, int y) { return s.walls[size_t(x + y * s.config.width)] != 0; };
     const Scene two = readScene("two-slits");
     EXPECT_TRUE(wallAt(two, 60, 10));
@@ -371,7 +372,8 @@ TEST(ScenePresets, EachPresetLoadsByNameWithTheWallsItPromises)
         readScene("three-slits");
         FAIL() << "no error";
     } catch (const SceneError& e) {
-        EXPECT_NE(e.message().find("presets: channel, corner-reflector, harbour, one-slit, two-slits"),
+        EXPECT_NE(e.message().find("presets: beach, channel, corner-reflector, harbour, harbour-with-wave-maker, "
+                                   "one-slit, shelf, two-slits"),
                   std::string::npos)
             << e.what();
     }

@@ -158,7 +158,7 @@ TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
     expectError("basin 10 10 0.3 0.05 -1 1\n", "1: cannot make the basin: gravity must be a finite positive number, got -1.000000");
     expectError("basin 65536 65536\n", "1: cannot make the basin: a basin of 65536 x 65536 cells has too many cells (at most 2147483647)");
     // The largest basin whose cells an int still counts, where it does not fit in memory.
-    const long long largestMiB = 46340LL * 46340 * 38 >> 20;
+    const long long largestMiB = 46340LL * 46340 * 46 >> 20;
     if (largestMiB > physicalMiB())
         expectError("basin 46340 46340\n", "1: cannot make the basin: a basin of 46340 x 46340 cells needs " +
                                                std::to_string(largestMiB) + " MiB, more than this machine's memory (" +
@@ -175,6 +175,49 @@ TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
     // Nothing after a NUL would be seen: the line is refused, not cut short.
     expectError(std::string("step 1\0junk\n", 12), "1: unexpected NUL byte");
     expectError(std::string("hash\n# \0\n", 9), "2: unexpected NUL byte");
+}
+
+TEST(Replay, WaveTankCommandsRefuseBadSettingsWithLineNumbers)
+{
+    expectError("basin 50 40\nsource point 0 5 1 1 0.1\n",
+                "2: a point source's centre (0, 5) is outside the basin's water cells (1..48, 1..38)");
+    expectError("source wave 5 5 1 1 1\n", "1: 'source' needs 'point' or 'line' first");
+    expectError("source point 5 5 1 1\n", "1: 'source point' needs 6 to 8 argument(s), got 5");
+    expectError("source line 5 5 9 9 0 0.1\n", "1: a source's period must be a finite positive number, got 0.000000");
+    expectError("source point 5 5 1 nan 0.1\n", "1: a source's period must be a finite positive number, got nan");
+    expectError("sponge -2\n", "1: sponge width must be 0 (none) or more cells, got -2");
+    expectError("sponge 10 up\n", "1: sponge edges must be some of the letters n, e, s, w, each once, got 'up'");
+    expectError("sponge 10 ns 2\n", "1: sponge strength must be in (0, 1], got 2.000000");
+    expectError("bed 3 4 5 6 1\n",
+                "1: bed at cell (3, 4) is 1: it must be finite and below the rest level 1 (make land a wall)");
+    expectError("bed slope 10 5 0 0.5\n", "1: last column '5' out of range 11 to 159");
+    expectError("step 1\nbed 3 4 5 6 0.5\n", "2: 'bed' must come before the first step");
+    expectError("wall 3 3 4 4\ngauge 4 4\n", "2: gauge (4, 4) is in a wall");
+    expectError("gauge every 0\n", "1: gauge interval '0' out of range 1 to 2147483647");
+    expectError("gauge 1 1\ngauge write /nonexistent-dir/g.csv\n",
+                "2: cannot write '/nonexistent-dir/g.csv': No such file or directory");
+}
+
+TEST(Replay, GaugesAreWrittenAsCsvEveryKthStep)
+{
+    const std::string csv = tempPath("gauges.csv");
+    const ReplayRun run = replay("basin 60 30\nsource point 20 15 1 1.0 0.05\ngauge 30 15\ngauge 5 5\n"
+                                 "gauge every 4\nstep 10\ngauge write " + csv + "\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string text = readFile(csv);
+    std::remove(csv.c_str());
+    std::istringstream in(text);
+    std::string header, row;
+    std::getline(in, header);
+    EXPECT_EQ(header, "step,time,h_30_15,h_5_5");
+    std::vector<std::string> rows;
+    while (std::getline(in, row))
+        rows.push_back(row);
+    ASSERT_EQ(rows.size(), 2u); // steps 4 and 8
+    EXPECT_EQ(rows[0].substr(0, 7), "4,0.25,");
+    EXPECT_EQ(rows[1].substr(0, 6), "8,0.5,");
+    // The far corner has not heard the source yet.
+    EXPECT_EQ(rows[1].substr(rows[1].rfind(',')), ",1");
 }
 
 TEST(Replay, ClearEmptiesTheWallsBeforeTheWaterMoves)
