@@ -81,7 +81,7 @@ def random_drop():
 
 
 def seed(s):
-    """Seeds the program basin's drop generator; s is 0 to 2**32-1 (Basin.seed)."""
+    """Seeds the program basin's drop generator; s is 0 to ``2**32 - 1`` (Basin.seed)."""
     _program.seed(s)
 
 

@@ -20,13 +20,27 @@ def _frames(source, field):
 
 def animate(source, *, field="h", path=None, interval=40, cmap="viridis", vmin=None, vmax=None, fps=25,
             title="t = {time:.2f}"):
-    """animate(source, *, field='h', path=None, interval=40, cmap='viridis', vmin=None, vmax=None, fps=25,
-    title='t = {time:.2f}')
+    """An animation of a recorded run's field.
 
-    source is a Dataset from Basin.run(fields=(field, ...)) or a sequence of
-    2-D arrays indexed [y, x]. Returns a matplotlib FuncAnimation; with path,
-    also writes it there (an .mp4 through ffmpeg, a .gif through Pillow).
-    The colour range is fixed over all frames (vmin/vmax, default the data's)."""
+    Parameters
+    ----------
+    source : xarray.Dataset or sequence of 2-D arrays
+        A Dataset from ``Basin.run(fields=(field, ...))``, or frames indexed [y, x].
+    field : str
+        The Dataset's variable to show.
+    path : str, optional
+        Also write the animation there: an .mp4 through ffmpeg, a .gif through Pillow.
+    interval, fps : int
+        Milliseconds between frames on screen; frames per second in the file.
+    cmap, vmin, vmax
+        The colour map and its range, fixed over all frames (default: the data's).
+    title : str
+        Each frame's title, formatted with its ``time``.
+
+    Returns
+    -------
+    matplotlib.animation.FuncAnimation
+    """
     import matplotlib
     if path is not None:
         matplotlib.use("Agg", force=False)

@@ -253,7 +253,8 @@ def test_bad_scenes(binary, tmp_path):
 def test_list_scenes(binary):
     result = run_without_display(binary, ["--list-scenes"])
     assert result.returncode == 0, result.stderr
-    assert result.stdout.decode().split() == ["channel", "corner-reflector", "harbour", "one-slit", "two-slits"]
+    assert result.stdout.decode().split() == ["beach", "channel", "corner-reflector", "harbour",
+                                             "harbour-with-wave-maker", "one-slit", "shelf", "two-slits"]
 
 
 def environment_of(app):

@@ -102,7 +102,7 @@ TEST(ReplayScene, BadScenesAndABasinAfterOneAreStatusTwoWithTheirLine)
 
     run = replay(dir, "--scene=three-slits", "hash\n");
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("three-slits: no such scene file or preset (presets: channel,"), std::string::npos)
+    EXPECT_NE(run.err.find("three-slits: no such scene file or preset (presets: beach, channel,"), std::string::npos)
         << run.err;
     run = replay(dir, "--scene=", "hash\n");
     EXPECT_EQ(run.status, 2);
