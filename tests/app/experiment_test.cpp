@@ -50,6 +50,8 @@ std::time_t aMoment()
 
 TEST(Experiment, SavedAndLoadedGivesTheSameWallsSizeModeAndCamera)
 {
+    if (!SCENE_PNG)
+        GTEST_SKIP() << "this build writes no PNG masks, so it saves no experiment";
     TempFolder folder;
     Program p;
     BasinConfig config;
