@@ -175,10 +175,12 @@ TEST(Sine, ItsBitsArePinned)
     uint64_t hash = 14695981039346656037ull;
     for (int k = 0; k < 100000; ++k) {
         const double s = sineOfTurns(k * 0.0123456789 - 300.0);
-        unsigned char bytes[8];
-        std::memcpy(bytes, &s, 8);
-        for (unsigned char c : bytes) {
-            hash ^= c;
+        uint64_t bits;
+        std::memcpy(&bits, &s, 8);
+        // The bytes least significant first, so that the hash reads alike on a
+        // big-endian processor.
+        for (int byte = 0; byte < 8; ++byte) {
+            hash ^= (bits >> (8 * byte)) & 0xffu;
             hash *= 1099511628211ull;
         }
     }
@@ -473,8 +475,12 @@ TEST(TankState, BrokenTankSectionsAreRefused)
     const auto at = std::search(bad.begin(), bad.end(), tag, tag + 4) - bad.begin();
     ASSERT_LT(size_t(at), bad.size());
     const size_t period = size_t(at) + 4 + 8 + 4 + 4 + 4 * 5;
+    // The saved state is little-endian whatever the processor.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    std::memcpy(&bad[period], &nan, 8);
+    uint64_t nanBits;
+    std::memcpy(&nanBits, &nan, 8);
+    for (int byte = 0; byte < 8; ++byte)
+        bad[period + size_t(byte)] = static_cast<unsigned char>(nanBits >> (8 * byte));
     try {
         restoreBasinState(bad.data(), bad.size());
         ADD_FAILURE() << "a NaN period was accepted";
