@@ -12,6 +12,7 @@
 
 #include "scene/scene.h"
 #include "scene_test_support.h"
+#include "support/command_run.h"
 #include "sim/walls.h"
 
 #ifndef REPLAY_BINARY
@@ -20,22 +21,13 @@
 
 namespace {
 
-struct ReplayRun {
-    int status = -1;
-    std::string out, err;
-};
+using ReplayRun = CommandRun;
 
 ReplayRun replay(const TempFolder& dir, const std::string& options, const std::string& script)
 {
     writeBytes(dir / "script.replay", script);
-    const std::string command = std::string(REPLAY_BINARY) + " " + options + " " + (dir / "script.replay") + " > " +
-                                (dir / "out") + " 2> " + (dir / "err");
-    ReplayRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = readBytes(dir / "out");
-    run.err = readBytes(dir / "err");
-    return run;
+    return runCommand(std::string(REPLAY_BINARY) + " " + options + " " + (dir / "script.replay"), dir / "out",
+                      dir / "err");
 }
 
 const char* const SCRIPT = "drop 30 20 5 0.3\nstep 40\nhash\n";

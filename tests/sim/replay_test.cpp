@@ -15,6 +15,7 @@
 
 #include "simd/targets.h"
 #include "sim_fixture.h"
+#include "support/command_run.h"
 
 #ifndef REPLAY_BINARY
 #error "REPLAY_BINARY must name the ripplemoor-replay executable"
@@ -22,18 +23,7 @@
 
 namespace {
 
-struct ReplayRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using ReplayRun = CommandRun;
 
 std::string tempPath(const std::string& name)
 {
@@ -47,13 +37,8 @@ ReplayRun replay(const std::string& script, bool asFile = false, const std::stri
 {
     const std::string in = tempPath("in"), out = tempPath("out"), err = tempPath("err");
     std::ofstream(in, std::ios::binary) << script;
-    const std::string command = std::string(REPLAY_BINARY) + options + (asFile ? " " + in : " < " + in) + " > " +
-                                out + " 2> " + err;
-    ReplayRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = readFile(out);
-    run.err = readFile(err);
+    const ReplayRun run =
+        runCommand(std::string(REPLAY_BINARY) + options + (asFile ? " " + in : " < " + in), out, err);
     std::remove(in.c_str());
     std::remove(out.c_str());
     std::remove(err.c_str());
@@ -77,7 +62,7 @@ TEST(Replay, HashesWhatItDumps)
                            "\nhash\n");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    const std::string bytes = readFile(dump);
+    const std::string bytes = readWholeFile(dump);
     std::remove(dump.c_str());
     ASSERT_EQ(bytes.size(), size_t(819272));
     char expected[64];
@@ -90,7 +75,7 @@ TEST(Replay, StartsFromTheStartUpState)
 {
     const std::string dump = tempPath("rest.bin");
     ASSERT_EQ(replay("dump " + dump + "\n").status, 0);
-    const std::string bytes = readFile(dump);
+    const std::string bytes = readWholeFile(dump);
     std::remove(dump.c_str());
     ASSERT_EQ(bytes.size(), size_t(819272));
     // The dump is little-endian whatever the processor.
@@ -204,7 +189,7 @@ TEST(Replay, GaugesAreWrittenAsCsvEveryKthStep)
     const ReplayRun run = replay("basin 60 30\nsource point 20 15 1 1.0 0.05\ngauge 30 15\ngauge 5 5\n"
                                  "gauge every 4\nstep 10\ngauge write " + csv + "\n");
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::string text = readFile(csv);
+    const std::string text = readWholeFile(csv);
     std::remove(csv.c_str());
     std::istringstream in(text);
     std::string header, row;
@@ -284,7 +269,7 @@ TEST(Replay, FailedWriteToStandardOutputIsReported)
         const std::string command = std::string(REPLAY_BINARY) + options + " > /dev/full 2> " + err;
         const int raw = std::system(command.c_str());
         EXPECT_EQ(WEXITSTATUS(raw), 1) << options;
-        EXPECT_EQ(readFile(err), "ripplemoor-replay: write error: No space left on device\n") << options;
+        EXPECT_EQ(readWholeFile(err), "ripplemoor-replay: write error: No space left on device\n") << options;
     }
     std::remove(in.c_str());
     std::remove(many.c_str());
@@ -345,11 +330,11 @@ TEST(Replay, UnreadableScriptFileIsReported)
     const std::string command = std::string(REPLAY_BINARY) + " " + missing + " 2> " + tempPath("err2");
     const int raw = std::system(command.c_str());
     EXPECT_EQ(WEXITSTATUS(raw), 2);
-    EXPECT_EQ(readFile(tempPath("err2")),
+    EXPECT_EQ(readWholeFile(tempPath("err2")),
               "ripplemoor-replay: " + missing + ": cannot read the script: No such file or directory\n");
     const std::string dirCommand = std::string(REPLAY_BINARY) + " / 2> " + tempPath("err2");
     EXPECT_EQ(WEXITSTATUS(std::system(dirCommand.c_str())), 2);
-    EXPECT_EQ(readFile(tempPath("err2")), "ripplemoor-replay: /:1: cannot read the script: Is a directory\n");
+    EXPECT_EQ(readWholeFile(tempPath("err2")), "ripplemoor-replay: /:1: cannot read the script: Is a directory\n");
     std::remove(tempPath("err2").c_str());
 }
 
