@@ -1,5 +1,5 @@
-"""A sky of one's own: the README's ImageMagick command makes a picture that the
-program reads with its faces where the README says, and a picture of the wrong
+"""A sky of one's own: the users' guide's ImageMagick command makes a picture that
+the program reads with its faces where the guide says, and a picture of the wrong
 shape is named on standard error while the program runs on with a blank sky."""
 
 import os
@@ -11,20 +11,20 @@ import subprocess
 from conftest import SOURCE
 from ripplemoor_dev.pictures import TOP_BAND
 
-# Upper row then lower row, as the README's table has them.
+# Upper row then lower row, as the guide's table has them.
 FACES = ["right", "left", "up", "down", "back", "front"]
 # One clear colour per face, far from each other and from the clear colour.
 FACE_COLOURS = {"right": (200, 30, 30), "left": (30, 200, 30), "up": (30, 30, 200),
                 "down": (200, 200, 30), "back": (200, 30, 200), "front": (240, 140, 20)}
 
 
-def readme_command():
-    """The ImageMagick command of the README's "Your own sky", as one shell line."""
-    with open(os.path.join(SOURCE, "README.md")) as f:
+def guide_command():
+    """The ImageMagick command of docs/using.md's "Your own sky", as one shell line."""
+    with open(os.path.join(SOURCE, "docs", "using.md")) as f:
         text = f.read()
     section = text.split("## Your own sky", 1)[1].split("\n## ", 1)[0]
     match = re.search(r"^    (convert .*?skybox\.tga)$", section, re.M | re.S)
-    assert match, "no convert command in the README's sky section"
+    assert match, "no convert command in the guide's sky section"
     return match.group(1)
 
 
@@ -34,10 +34,10 @@ def convert():
     return found
 
 
-def run_readme_command(folder):
-    result = subprocess.run(["sh", "-c", readme_command()], cwd=folder, capture_output=True,
+def run_guide_command(folder):
+    result = subprocess.run(["sh", "-c", guide_command()], cwd=folder, capture_output=True,
                             timeout=120)
-    assert result.returncode == 0, "the README's command failed: %r" % result.stderr[-2000:]
+    assert result.returncode == 0, "the guide's command failed: %r" % result.stderr[-2000:]
     return os.path.join(folder, "skybox.tga")
 
 
@@ -58,8 +58,8 @@ def tga_rows(path):
 
 
 def test_command_rebuilds_the_shipped_sky(skybox, tmp_path):
-    """Cut into its six faces in the README's order and put together again with
-    the README's command, the shipped sky comes back pixel for pixel."""
+    """Cut into its six faces in the guide's order and put together again with
+    the guide's command, the shipped sky comes back pixel for pixel."""
     with open(skybox, "rb") as f:
         width, height = struct.unpack("<HH", f.read(18)[12:16])
     face = width // 3
@@ -69,19 +69,19 @@ def test_command_rebuilds_the_shipped_sky(skybox, tmp_path):
     assert cut.returncode == 0, "cutting the faces: %r" % cut.stderr
     for k, name in enumerate(FACES):
         os.rename(tmp_path / ("face-%d.png" % k), tmp_path / (name + ".png"))
-    assert tga_rows(run_readme_command(tmp_path)) == tga_rows(skybox), \
+    assert tga_rows(run_guide_command(tmp_path)) == tga_rows(skybox), \
         "the rebuilt sky differs from the shipped one"
 
 
-def test_faces_land_where_the_readme_says(launch, tmp_path):
-    """Solid faces through the README's command: beyond the water at start-up the
+def test_faces_land_where_the_guide_says(launch, tmp_path):
+    """Solid faces through the guide's command: beyond the water at start-up the
     program shows "front" and, at the left edge, "left" (the camera looks 30
     degrees left of front)."""
     for name, colour in FACE_COLOURS.items():
         made = subprocess.run([convert(), "-size", "64x64", "xc:rgb(%d,%d,%d)" % colour,
                                str(tmp_path / (name + ".png"))], capture_output=True, timeout=60)
         assert made.returncode == 0, "making %s.png: %r" % (name, made.stderr)
-    app = launch(skybox_source=run_readme_command(tmp_path)).start()
+    app = launch(skybox_source=run_guide_command(tmp_path)).start()
     assert app.stderr() == "", "the program refused the picture"
     view = app.still_screenshot()
 
