@@ -2,6 +2,11 @@
 
 #include "app/perf_counter.h"
 
+#include <cstdlib>
+#include <stdexcept>
+
+#include "sim/advect.h"
+
 namespace {
 
 // The counter read once before anything runs: the first interval is the raw
@@ -69,4 +74,15 @@ void advanceProgram(Program& program, int64_t now)
         program.basin.step();
         countStep(view.stepRate, now, view.clock.frequency);
     }
+}
+
+void advect(Field& f, int kind)
+{
+    AdvectKind known;
+    try {
+        known = advectKind(kind);
+    } catch (const std::invalid_argument&) {
+        std::exit(1);
+    }
+    advect(activeProgram().basin, f, known);
 }

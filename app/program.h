@@ -89,3 +89,8 @@ void startProgram(Program& program, const BasinConfig& config, uint32_t seed);
 // One idle call: measures the interval since the last one at reading now, and
 // steps the basin unless paused.
 void advanceProgram(Program& program, int64_t now);
+
+// Advection of a field of the program's basin by kind number (0 h, 1 u, 2 v).
+// The program's contract for any other number: the process ends with status 1,
+// printing nothing, before a field changes. The solver library itself throws.
+void advect(Field& f, int kind);

@@ -1,7 +1,8 @@
 #include "sim/advect.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 #include "sim/bands.h"
 #include "sim/stages.h"
@@ -10,6 +11,7 @@
 namespace {
 
 using ripplemoor::AdvectArrays;
+using ripplemoor::sampleByKind;
 
 struct Velocity {
     float x, y;
@@ -100,44 +102,59 @@ float clampToGrid(float p, int last)
     return p;
 }
 
+namespace {
+
+// The portable path's sampling loops, by kind and walls.
+struct BandLoops {
+    template <int KIND, bool WALLS>
+    static void run(const AdvectArrays& a)
+    {
+        sampleBand<KIND, WALLS>(a);
+    }
+};
+
+} // namespace
+
 void ripplemoor::portable::sampleDepartures(const AdvectArrays& a, AdvectKind kind)
 {
-    if (kind == ADVECT_H && a.solid != nullptr)
-        sampleBand<ADVECT_H, true>(a);
-    else if (kind == ADVECT_H)
-        sampleBand<ADVECT_H, false>(a);
-    else if (kind == ADVECT_U)
-        sampleBand<ADVECT_U, false>(a);
-    else
-        sampleBand<ADVECT_V, false>(a);
+    sampleByKind<BandLoops>(a, kind);
 }
 
-void advect(Basin& basin, Field& f, int kindNumber)
+AdvectKind advectKind(int number)
 {
-    // The program's contract for a kind it does not know: status 1, nothing
-    // printed, nothing changed. Past this point the kind is one of the three.
-    if (kindNumber < ADVECT_H || kindNumber > ADVECT_V)
-        std::exit(1);
-    const AdvectKind kind = AdvectKind(kindNumber);
+    if (number < ADVECT_H || number > ADVECT_V)
+        throw std::invalid_argument("advection kind must be 0 (h), 1 (u) or 2 (v), got " + std::to_string(number));
+    return AdvectKind(number);
+}
+
+void sampleAdvected(Basin& basin, const ripplemoor::StagePath& path, const float* f, float* out, const float* u,
+                    AdvectKind kind)
+{
     using namespace ripplemoor;
     const Basin::WallCache& walls = basin.wallCache();
-    // Only height samples look at the walls: faces beside a wall are closed below.
+    // Only height samples look at the walls: faces beside a wall are closed afterwards.
     const float* solid = kind == ADVECT_H && !walls.solid.empty() ? walls.solid.data() : nullptr;
-    const bool vector = useKernel(basin);
+    const int width = basin.width();
+    forEachBand(basin, [&](int, int rowBegin, int rowEnd) {
+        const AdvectArrays a{f,     out,   u, basin.v.data(), solid, basin.config().timestep, basin.invCellSize,
+                             {width, basin.height(), rowBegin, rowEnd}};
+        path.sampleDepartures(a, kind);
+    });
+}
+
+void advect(Basin& basin, Field& f, AdvectKind kind) { advect(basin, ripplemoor::stagePath(basin), f, kind); }
+
+void advect(Basin& basin, const ripplemoor::StagePath& path, Field& f, AdvectKind kind)
+{
+    kind = advectKind(kind); // a cast number: refused before anything is written
     const int width = basin.width();
     // Every sample reads f as it was when the call began; f changes only in the copy.
-    forEachBand(basin, [&](int, int rowBegin, int rowEnd) {
-        const AdvectArrays a{f.data(),        basin.scratch.data(), basin.u.data(),
-                             basin.v.data(),  solid,                basin.config().timestep,
-                             basin.invCellSize, {width, basin.height(), rowBegin, rowEnd}};
-        if (vector)
-            kernel::sampleDepartures(a, kind);
-        else
-            portable::sampleDepartures(a, kind);
+    sampleAdvected(basin, path, f.data(), basin.scratch.data(), basin.u.data(), kind);
+    ripplemoor::forEachBand(basin, [&](int, int rowBegin, int rowEnd) {
+        copyInterior(basin.scratch, f, width, rowBegin, rowEnd);
     });
-    forEachBand(basin, [&](int, int rowBegin, int rowEnd) { copyInterior(basin.scratch, f, width, rowBegin, rowEnd); });
     if (kind == ADVECT_U)
-        closeFaces(f, walls.closedU);
+        closeFaces(f, basin.wallCache().closedU);
     else if (kind == ADVECT_V)
-        closeFaces(f, walls.closedV);
+        closeFaces(f, basin.wallCache().closedV);
 }

@@ -2,6 +2,10 @@
 
 #include "sim/basin.h"
 
+namespace ripplemoor {
+struct StagePath;
+}
+
 // What advect carries, named after the field: where its samples sit on the
 // staggered grid and which faces give their velocity.
 enum AdvectKind : int { ADVECT_H, ADVECT_U, ADVECT_V };
@@ -18,6 +22,19 @@ float sampleBilinear(const float* f, int width, int height, float px, float py, 
 float clampToGrid(float p, int last);
 
 // Semi-Lagrangian advection of f, one of the basin's h, u or v, along the basin's
-// (u, v), one of the kinds above; any other kind ends the process with status 1
-// before anything is written. Advected faces beside a wall are closed again.
-void advect(Basin& basin, Field& f, int kind);
+// (u, v), one of the kinds above. A value outside the three (a cast number)
+// throws std::invalid_argument before anything is written. Advected faces beside
+// a wall are closed again.
+void advect(Basin& basin, Field& f, AdvectKind kind);
+
+// The kind of this number, 0 to 2; any other throws std::invalid_argument.
+AdvectKind advectKind(int number);
+
+// The same on a path chosen by the caller.
+void advect(Basin& basin, const ripplemoor::StagePath& path, Field& f, AdvectKind kind);
+
+// The step's form of the first pass: f's interior samples into out along (u, the
+// basin's v), on the path the step chose. Nothing else is written: f, the border
+// of out and the faces beside walls are left to the caller.
+void sampleAdvected(Basin& basin, const ripplemoor::StagePath& path, const float* f, float* out, const float* u,
+                    AdvectKind kind);

@@ -32,10 +32,10 @@ uint64_t physicalMemory()
 
 uint64_t basinBytes(int width, int height)
 {
-    // Nine float fields, the bed and the copy it is compared with, the wall mask
-    // and its copy; a float copy of the mask only where there are walls, the rest
-    // depth only where there is a bed.
-    return uint64_t(width) * uint64_t(height) * ((FIELD_COUNT + 2) * sizeof(float) + 2);
+    // Nine float fields, the step's two advected velocities, the bed and the copy
+    // it is compared with, the wall mask and its copy; a float copy of the mask
+    // only where there are walls, the rest depth only where there is a bed.
+    return uint64_t(width) * uint64_t(height) * ((FIELD_COUNT + 4) * sizeof(float) + 2);
 }
 
 void checkBasinConfig(const BasinConfig& config)
@@ -71,6 +71,8 @@ Basin::Basin(const BasinConfig& config) : config_(config)
     setThreads(config_.threads);
     for (Field* f : {&u, &v, &scratch, &h, &heightChange, &heightAccel, &speedSq, &flowDirection, &energyProduct})
         f->assign(cellCount(), 0.0f);
+    advectedU_.assign(cellCount(), 0.0f);
+    advectedV_.assign(cellCount(), 0.0f);
     walls.assign(cellCount(), 0);
     wallCache_.seen = walls;
     bed.assign(cellCount(), 0.0f);

@@ -177,6 +177,10 @@ private:
     WallCache wallCache_;
     uint64_t wallBuilds_ = 0; // counts the rebuilds of wallCache_
     BedCache bedCache_;
+    // Where the step's advections of u and v put their samples (scratch takes
+    // h's), read by the height and velocity updates in place of a copy-back.
+    // Working storage, sized once; between steps their contents mean nothing.
+    Field advectedU_, advectedV_;
 };
 
 // What a colour mode shows: its field and its range, as members of a basin. The

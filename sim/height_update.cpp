@@ -24,10 +24,10 @@ void includeInRange(float value, float& max, float& min)
 void updateHeightCell(const HeightArrays& a, int mode, size_t i)
 {
     const double u0 = a.u[i], u1 = a.u[i + 1], v0 = a.v[i], v1 = a.v[i + size_t(a.extent.width)];
-    const float d = float(((v1 - v0) + (u1 - u0)) * (a.h[i] * -0.5 * a.invCellSize));
+    const float d = float(((v1 - v0) + (u1 - u0)) * (a.hIn[i] * -0.5 * a.invCellSize));
     const float prev = a.heightChange[i];
     a.heightChange[i] = a.timestep * d;
-    a.h[i] = a.heightChange[i] + a.h[i];
+    a.h[i] = a.heightChange[i] + a.hIn[i];
 
     if (mode == MODE_HEIGHT_ACCEL || mode == MODE_ENERGY_PRODUCT)
         a.heightAccel[i] = a.heightChange[i] - prev;
@@ -69,7 +69,9 @@ void computeScales(Basin& basin)
 
 void ripplemoor::portable::updateHeightInterior(const HeightArrays& arrays, int mode, float& max, float& min)
 {
-    const HeightArrays a = arrays; // a local copy: the stores to the fields cannot change it
+    HeightArrays a = arrays; // a local copy: the stores to the fields cannot change it
+    if (a.hIn == nullptr)
+        a.hIn = a.h;
     const size_t width = size_t(a.extent.width);
     for (int x = 1; x < a.extent.width - 1; ++x) {
         for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
@@ -81,7 +83,9 @@ void ripplemoor::portable::updateHeightInterior(const HeightArrays& arrays, int 
     }
 }
 
-void updateHeight(Basin& basin)
+void updateHeight(Basin& basin) { updateHeight(basin, ripplemoor::stagePath(basin), nullptr, nullptr, nullptr); }
+
+void updateHeight(Basin& basin, const ripplemoor::StagePath& path, const float* hIn, const float* u, const float* v)
 {
     using namespace ripplemoor;
     basin.resetRanges();
@@ -89,7 +93,6 @@ void updateHeight(Basin& basin)
     const int mode = shown ? basin.colorMode : MODE_PLAIN;
     const std::vector<float>& solidCells = basin.wallCache().solid;
     const float* solid = solidCells.empty() ? nullptr : solidCells.data();
-    const bool vector = useKernel(basin);
     // Each band widens its own copy of the reset range; their fold is the range.
     const float resetMax = shown ? basin.*shown->max : 0.0f, resetMin = shown ? basin.*shown->min : 0.0f;
     const size_t bands = size_t(bandCount(basin));
@@ -103,17 +106,15 @@ void updateHeight(Basin& basin)
                              basin.speedSq.data(),
                              basin.flowDirection.data(),
                              basin.energyProduct.data(),
-                             basin.u.data(),
-                             basin.v.data(),
+                             u ? u : basin.u.data(),
+                             v ? v : basin.v.data(),
                              shown ? (basin.*shown->field).data() : nullptr,
                              solid,
                              basin.config().timestep,
                              basin.invCellSize,
-                             {basin.width(), basin.height(), rowBegin, rowEnd}};
-        if (vector)
-            kernel::updateHeightInterior(a, mode, maxima[size_t(band)], minima[size_t(band)]);
-        else
-            portable::updateHeightInterior(a, mode, maxima[size_t(band)], minima[size_t(band)]);
+                             {basin.width(), basin.height(), rowBegin, rowEnd},
+                             hIn ? hIn : basin.h.data()};
+        path.updateHeightInterior(a, mode, maxima[size_t(band)], minima[size_t(band)]);
     });
     if (shown) {
         float max = resetMax, min = resetMin;
@@ -121,7 +122,7 @@ void updateHeight(Basin& basin)
             includeInRange(maxima[band], max, min);
             includeInRange(minima[band], max, min);
         }
-        if (mode == MODE_H && min == 0.0f && (vector || bands > 1))
+        if (mode == MODE_H && min == 0.0f && (path.vector || bands > 1))
             min = firstZeroHeight(basin, solid);
         basin.*shown->max = max;
         basin.*shown->min = min;

@@ -17,6 +17,7 @@
 #include "sim/float_rounding-inl.h"
 
 #include <cmath>
+#include <cstring>
 #include <type_traits>
 
 #include "sim/advect.h"
@@ -310,17 +311,16 @@ HWY_NOINLINE void sampleRows(const AdvectArrays& arrays)
     }
 }
 
-void SampleDepartures(const AdvectArrays& a, AdvectKind kind)
-{
-    if (kind == ADVECT_H && a.solid != nullptr)
-        sampleRows<ADVECT_H, true>(a);
-    else if (kind == ADVECT_H)
-        sampleRows<ADVECT_H, false>(a);
-    else if (kind == ADVECT_U)
-        sampleRows<ADVECT_U, false>(a);
-    else
-        sampleRows<ADVECT_V, false>(a);
-}
+// This target's sampling loops, by kind and walls.
+struct RowLoops {
+    template <int KIND, bool WALLS>
+    static void run(const AdvectArrays& a)
+    {
+        sampleRows<KIND, WALLS>(a);
+    }
+};
+
+void SampleDepartures(const AdvectArrays& a, AdvectKind kind) { sampleByKind<RowLoops>(a, kind); }
 
 // ---- in-place passes --------------------------------------------------------------
 
@@ -399,7 +399,7 @@ HWY_INLINE void updateHeightBlock(const HeightArrays& a, size_t i, int skip, VF&
     const DF df;
     const VD u0 = loadWide(a.u + i), u1 = loadWide(a.u + i + 1);
     const VD v0 = loadWide(a.v + i), v1 = loadWide(a.v + i + size_t(a.extent.width));
-    const VF height = hn::LoadU(df, a.h + i);
+    const VF height = hn::LoadU(df, a.hIn + i);
     const VD factor = hn::Mul(hn::Mul(wide(height), hn::Set(DD(), -0.5)), hn::Set(DD(), a.invCellSize));
     const VF d = narrow(hn::Mul(hn::Add(hn::Sub(v1, v0), hn::Sub(u1, u0)), factor));
     const VF prev = hn::LoadU(df, a.heightChange + i);
@@ -435,7 +435,9 @@ HWY_INLINE void updateHeightBlock(const HeightArrays& a, size_t i, int skip, VF&
 template <int MODE, bool WALLS>
 HWY_NOINLINE void updateHeightRows(const HeightArrays& arrays, float& max, float& min)
 {
-    const HeightArrays a = arrays; // a local copy: the stores to the fields cannot change it
+    HeightArrays a = arrays; // a local copy: the stores to the fields cannot change it
+    if (a.hIn == nullptr)
+        a.hIn = a.h;
     const DF df;
     const size_t width = size_t(a.extent.width);
     VF laneMax = hn::Set(df, max), laneMin = hn::Set(df, min);
@@ -466,47 +468,57 @@ void UpdateHeightInterior(const HeightArrays& a, int mode, float& max, float& mi
 
 // ---- velocity update --------------------------------------------------------------
 
-// face = face - (here - behind) x c over the cells from..last of one row.
-HWY_INLINE void accelerateRow(float* face, const float* h, size_t behind, int from, int last, VD c)
+// face = in - (here - behind) x c over the cells from..last of one row; in may be face.
+HWY_INLINE void accelerateRow(float* face, const float* in, const float* h, size_t behind, int from, int last, VD c)
 {
     forRow(from, last, [&](int x, int skip) {
         const VD gradient = hn::Sub(loadWide(h + x), loadWide(h + x - behind));
-        storeLanes(narrow(hn::Sub(loadWide(face + x), hn::Mul(gradient, c))), skip, face + x);
+        storeLanes(narrow(hn::Sub(loadWide(in + x), hn::Mul(gradient, c))), skip, face + x);
     });
 }
 
 // The same over a bed: the gradient of h - rest.
-HWY_INLINE void accelerateRowOverBed(float* face, const float* h, const float* rest, size_t behind, int from,
-                                     int last, VD c)
+HWY_INLINE void accelerateRowOverBed(float* face, const float* in, const float* h, const float* rest, size_t behind,
+                                     int from, int last, VD c)
 {
     forRow(from, last, [&](int x, int skip) {
         const VD here = hn::Sub(loadWide(h + x), loadWide(rest + x));
         const VD back = hn::Sub(loadWide(h + x - behind), loadWide(rest + x - behind));
-        storeLanes(narrow(hn::Sub(loadWide(face + x), hn::Mul(hn::Sub(here, back), c))), skip, face + x);
+        storeLanes(narrow(hn::Sub(loadWide(in + x), hn::Mul(hn::Sub(here, back), c))), skip, face + x);
     });
 }
 
-void UpdateVelocities(const VelocityArrays& a)
+void UpdateVelocities(const VelocityArrays& arrays)
 {
+    VelocityArrays a = arrays; // a local copy: the stores to u and v cannot change it
+    const bool outOfPlace = (a.uIn != nullptr && a.uIn != a.u) || (a.vIn != nullptr && a.vIn != a.v);
+    if (a.uIn == nullptr)
+        a.uIn = a.u;
+    if (a.vIn == nullptr)
+        a.vIn = a.v;
     const VD c = hn::Set(DD(), a.coefficient);
-    // The wall faces u[1, y], u[width - 1, y], v[x, 1] and v[x, height - 1] are never touched.
+    // The wall faces u[1, y], u[width - 1, y], v[x, 1] and v[x, height - 1] are never
+    // accelerated. Each row's u and then its v, so that h's rows y - 1 and y are
+    // read from memory once for both.
     const size_t width = size_t(a.extent.width);
     const int last = a.extent.width - 2;
-    if (a.rest != nullptr) {
-        for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
-            const size_t r = size_t(y) * width;
-            accelerateRowOverBed(a.u + r, a.h + r, a.rest + r, 1, 2, last, c);
+    for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
+        const size_t r = size_t(y) * width;
+        if (outOfPlace) {
+            a.u[r + 1] = a.uIn[r + 1];
+            if (y == 1)
+                std::memcpy(a.v + r + 1, a.vIn + r + 1, sizeof(float) * size_t(last));
         }
-        for (int y = a.extent.rowBegin < 2 ? 2 : a.extent.rowBegin; y < a.extent.rowEnd; ++y) {
-            const size_t r = size_t(y) * width;
-            accelerateRowOverBed(a.v + r, a.h + r, a.rest + r, width, 1, last, c);
+        if (a.rest != nullptr) {
+            accelerateRowOverBed(a.u + r, a.uIn + r, a.h + r, a.rest + r, 1, 2, last, c);
+            if (y >= 2)
+                accelerateRowOverBed(a.v + r, a.vIn + r, a.h + r, a.rest + r, width, 1, last, c);
+        } else {
+            accelerateRow(a.u + r, a.uIn + r, a.h + r, 1, 2, last, c);
+            if (y >= 2)
+                accelerateRow(a.v + r, a.vIn + r, a.h + r, width, 1, last, c);
         }
-        return;
     }
-    for (int y = a.extent.rowBegin; y < a.extent.rowEnd; ++y)
-        accelerateRow(a.u + size_t(y) * width, a.h + size_t(y) * width, 1, 2, last, c);
-    for (int y = a.extent.rowBegin < 2 ? 2 : a.extent.rowBegin; y < a.extent.rowEnd; ++y)
-        accelerateRow(a.v + size_t(y) * width, a.h + size_t(y) * width, width, 1, last, c);
 }
 
 } // namespace HWY_NAMESPACE

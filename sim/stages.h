@@ -34,6 +34,9 @@ struct HeightArrays {
     const float* solid; // 1 at solid cells, left out of the range; null without walls
     float timestep, invCellSize;
     Extent extent;
+    // The heights the update starts from, h itself or the advected heights that
+    // the step has not copied back; h[i] is written from hIn[i] alone.
+    const float* hIn = nullptr;
 };
 
 struct VelocityArrays {
@@ -42,6 +45,10 @@ struct VelocityArrays {
     double coefficient;
     Extent extent;
     const float* rest = nullptr; // rest depth per cell under a bed: the gradient is that of h - rest
+    // The faces the update starts from, u and v themselves or the advected faces
+    // that the step has not copied back. Out of place, the interior faces the
+    // update leaves alone (u at x = 1, v at y = 1) are copied.
+    const float *uIn = nullptr, *vIn = nullptr;
 };
 
 // Each path has the same three entry points: the bilinear samples at every
@@ -62,8 +69,43 @@ void updateVelocities(const VelocityArrays& a);
 bool fitsWidth(int width);
 } // namespace kernel
 
+// One path's three entry points. A step picks its path once and hands it to
+// every stage, so no stage asks again.
+struct StagePath {
+    void (*sampleDepartures)(const AdvectArrays&, AdvectKind);
+    void (*updateHeightInterior)(const HeightArrays&, int mode, float& max, float& min);
+    void (*updateVelocities)(const VelocityArrays&);
+    bool vector; // the kernel: it visits cells in another order than the reference
+};
+constexpr StagePath PORTABLE_PATH{portable::sampleDepartures, portable::updateHeightInterior,
+                                  portable::updateVelocities, false};
+constexpr StagePath KERNEL_PATH{kernel::sampleDepartures, kernel::updateHeightInterior, kernel::updateVelocities,
+                                true};
+
 // The kernel where a target is chosen and its blocks fit the basin, else the
 // portable loops.
 bool useKernel(const Basin& basin);
+inline const StagePath& stagePath(const Basin& basin) { return useKernel(basin) ? KERNEL_PATH : PORTABLE_PATH; }
+
+// The one place where a kind (and, for heights, the walls) picks the sampling
+// loop: calls Loops::template run<KIND, WALLS>(a). Both paths go through it.
+template <typename Loops>
+void sampleByKind(const AdvectArrays& a, AdvectKind kind)
+{
+    switch (kind) {
+    case ADVECT_H:
+        if (a.solid != nullptr)
+            Loops::template run<ADVECT_H, true>(a);
+        else
+            Loops::template run<ADVECT_H, false>(a);
+        return;
+    case ADVECT_U:
+        Loops::template run<ADVECT_U, false>(a);
+        return;
+    case ADVECT_V:
+        Loops::template run<ADVECT_V, false>(a);
+        return;
+    }
+}
 
 } // namespace ripplemoor

@@ -15,8 +15,8 @@
 #include "sim/velocity_update.h"
 #include "simd/targets.h"
 
-// The stages and the dump on the program's basin, under the names the cases use.
-inline void advect(Field& f, int kind) { advect(basin, f, kind); }
+// The stages and the dump on the program's basin, under the names the cases use
+// (advect(f, kind) is the program's own, app/program.h).
 inline void updateHeight() { updateHeight(basin); }
 inline void updateVelocities() { updateVelocities(basin); }
 inline void applyBoundaries() { applyBoundaries(basin); }
