@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <stdexcept>
 #include <unistd.h>
 
 #include "sim/advect.h"
@@ -335,6 +336,24 @@ TEST_F(SimTest, InvalidKindExitsWithStatusOneSilentlyAndChangesNothing)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     for (int kind : {3, -1, 7})
         EXPECT_EXIT(advectInvalidKind(kind), ::testing::ExitedWithCode(1), "^$") << "kind " << kind;
+}
+
+// The library refuses a number outside the three kinds, as it does every bad
+// argument, and the process goes on; nothing has been written.
+TEST_F(SimTest, TheLibraryThrowsForAKindOutsideTheThreeAndChangesNothing)
+{
+    pattern(h, 0.1f);
+    pattern(u, 0.2f);
+    pattern(v, 0.3f);
+    pattern(scratch, 0.4f);
+    const Field before[] = {h, u, v, scratch};
+    for (int kind : {3, -1, 7}) {
+        EXPECT_THROW(advect(basin, kind == 3 ? u : h, AdvectKind(kind)), std::invalid_argument) << "kind " << kind;
+        EXPECT_THROW(advectKind(kind), std::invalid_argument) << "kind " << kind;
+    }
+    EXPECT_TRUE(h == before[0] && u == before[1] && v == before[2] && scratch == before[3]);
+    EXPECT_EQ(advectKind(0), ADVECT_H);
+    EXPECT_EQ(advectKind(2), ADVECT_V);
 }
 
 } // namespace
