@@ -4,7 +4,7 @@ would write it without the module: plain loops under @njit(parallel=True), the
 rows of each stage spread over the cores with prange. Checked against the module
 bit for bit and timed beside it:
 
-    PYTHONPATH=build/python /usr/bin/python3 bench/numba_step.py [--sizes 160 512 ...]
+    PYTHONPATH=build/python /usr/bin/python3 bench/numba_step.py [--sizes 160 512 ...] [--target AVX2]
 
 Colour mode 0 only: the other modes add fields that no later stage reads, so
 they would change the cost a little and the agreement not at all. No walls.
@@ -170,12 +170,12 @@ def agreement(width, height, steps):
             for name, ours in peer.fields.items()}
 
 
-def best_time(step, steps, repeat):
+def best_time(step, steps, repeat, clock=time.perf_counter):
     best = float("inf")
     for _ in range(repeat):
-        start = time.perf_counter()
+        start = clock()
         step(steps)
-        best = min(best, time.perf_counter() - start)
+        best = min(best, clock() - start)
     return best / steps
 
 
@@ -185,15 +185,22 @@ def main():
     parser.add_argument("--work", type=float, default=1.5e7,
                         help="cell steps per timed run of the Numba step (the module's: 8 times this)")
     parser.add_argument("--repeat", type=int, default=3)
+    parser.add_argument("--target", help="the module's vector target (ripplemoor.targets()), else its default")
+    parser.add_argument("--clock", choices=["wall", "cpu"], default="wall",
+                        help="cpu: the process's CPU time, which other work on a shared machine skews less; "
+                             "on several threads it sums theirs, so it measures the work, not the speed-up")
     args = parser.parse_args()
+    clock = time.process_time if args.clock == "cpu" else time.perf_counter
+    if args.target:
+        rm.use_target(args.target)
 
     cores = numba.config.NUMBA_NUM_THREADS
     differ = agreement(160, 160, 100)
     print("after 100 steps at 160 x 160 in mode 0, cells that differ from the module's: %s"
           % ", ".join("%s %d" % item for item in differ.items()))
     print("load: %s" % " ".join("%.2f" % x for x in os.getloadavg()))
-    print("Numba %s; module target %s; %d cores; best of %d runs"
-          % (numba.__version__, rm.target(), cores, args.repeat))
+    print("Numba %s; module target %s; %d cores; best of %d runs; %s time"
+          % (numba.__version__, rm.target(), cores, args.repeat, args.clock))
     # The machine's load beside each row: other work skews a timing, most of all on several threads.
     print("%6s %8s | %12s %9s | %12s %9s | %7s | %5s" % ("size", "threads", "Numba ms", "ns/cell",
                                                           "module ms", "ns/cell", "ratio", "load"))
@@ -205,9 +212,9 @@ def main():
             basin = start_basin(n, n, threads=threads)
             peer = Peer(basin)
             peer.step(1)
-            ours = best_time(peer.step, steps, args.repeat)
+            ours = best_time(peer.step, steps, args.repeat, clock)
             basin.step(1)
-            theirs = best_time(basin.step, 8 * steps, args.repeat)
+            theirs = best_time(basin.step, 8 * steps, args.repeat, clock)
             print("%6d %8d | %12.3f %9.2f | %12.3f %9.2f | %6.1fx | %5.2f"
                   % (n, threads, 1e3 * ours, 1e9 * ours / cells, 1e3 * theirs, 1e9 * theirs / cells,
                      ours / theirs, os.getloadavg()[0]), flush=True)
