@@ -115,6 +115,7 @@ void Basin::reset()
         s.startStep = 0;
     gaugeLog.steps.clear();
     gaugeLog.h.clear();
+    volumeKeeper.debt = 0.0;
     noteFieldsChanged();
 }
 

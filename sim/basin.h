@@ -14,6 +14,7 @@
 #include "sim/gauges.h"
 #include "sim/sources.h"
 #include "sim/sponge.h"
+#include "sim/volume.h"
 
 // width x height floats; cell (x, y) is element x + y * width.
 using Field = std::vector<float>;
@@ -122,6 +123,8 @@ public:
     GaugeLog gaugeLog;
     // Steps since the last reset: the sources' clock and the gauges' count.
     uint64_t steps = 0;
+    // Off by default, and then the step is as it is without it (volume.h).
+    VolumeKeeper volumeKeeper;
 
     // Adds a source (see pointSource and lineSource) starting at the current step.
     void addSource(WaveSource source);

@@ -14,11 +14,13 @@ void Basin::step()
 {
     refreshWalls();
     refreshBed(); // a bad bed stops the step before anything moves
+    const double volumeBefore = volumeBeforeStep(*this);
     advectOverBed(*this, [this] { advect(*this, h, ADVECT_H); });
     advect(*this, u, ADVECT_U);
     advect(*this, v, ADVECT_V);
     updateHeight(*this);
     updateVelocities(*this);
+    keepVolume(*this, volumeBefore);
     ++steps;
     driveSources(*this);
     applySponge(*this);
