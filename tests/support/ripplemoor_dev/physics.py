@@ -195,19 +195,54 @@ def volume_drift(steps, every, seed):
     return drift, start, added
 
 
+ISLANDS = [(40, 50), (100, 110), (110, 40)]
+
+
+def basin_volume_drift(conserve, islands, steps=10000, every=100, seed=1):
+    """As volume_drift, on a Basin of its own, with three 10 × 10 islands or
+    none, and the volume keeper on or off; the sum over the water cells."""
+    b = rm.Basin(N, N, threads=1, conserve_volume=conserve)
+    for x, y in ISLANDS[:3 if islands else 0]:
+        b.walls[y:y + 10, x:x + 10] = True
+    b.reset()
+    b.seed(seed)
+    water = ~b.walls[INTERIOR, INTERIOR]
+    total = lambda: float(b.h[INTERIOR, INTERIOR][water].sum(dtype=np.float64))
+    start, added = total(), 0.0
+    drift = np.empty(steps + 1)
+    drift[0] = 0
+    for n in range(1, steps + 1):
+        if (n - 1) % every == 0:
+            before = total()
+            b.random_drop()
+            added += total() - before
+        b.step(1)
+        drift[n] = (total() - start - added) / start
+    return drift
+
+
 def volume(figures, steps=10000, every=100, seed=1):
     import matplotlib.pyplot as plt
     drift, start, added = volume_drift(steps, every, seed)
-    fig, ax = plt.subplots(figsize=(7, 4))
-    ax.plot(np.arange(steps + 1), drift * 1e6)
-    ax.set_xlabel("step (a random drop every %d)" % every)
-    ax.set_ylabel("volume drift, parts per million")
-    ax.set_title("Σh over the interior, less what the drops added")
+    runs = {(keep, walled): basin_volume_drift(keep, walled, steps, every, seed)
+            for keep in (False, True) for walled in (False, True)}
+    fig, (left, right) = plt.subplots(1, 2, figsize=(11, 4))
+    t = np.arange(steps + 1)
+    for keep, ax in ((False, left), (True, right)):
+        ax.plot(t, runs[keep, False] * 1e6, lw=0.8, label="open")
+        ax.plot(t, runs[keep, True] * 1e6, lw=0.8, label="three islands")
+        ax.set_xlabel("step (a random drop every %d)" % every)
+        ax.set_ylabel("volume drift, parts per million")
+        ax.legend(fontsize=8)
+    left.set_title("Σh over the water, less what the drops added")
+    right.set_title("the same with conserve_volume=True")
     fig.tight_layout()
-    fig.savefig(os.path.join(figures, "volume.png"), dpi=100)
+    fig.savefig(os.path.join(figures, "volume.png"), dpi=80)
     plt.close(fig)
+    kept = {"%s-%s" % ("kept" if k else "free", "walled" if w else "open"):
+            {"final": float(d[-1]), "largest": float(np.abs(d).max())} for (k, w), d in runs.items()}
     return {"final_drift": drift[-1], "max_drift": np.abs(drift).max(), "added": added,
-            "start": start, "drops": steps // every}
+            "start": start, "drops": steps // every, "runs": kept}
 
 
 # --- energy ------------------------------------------------------------------------
