@@ -2,26 +2,39 @@
 
 #include <cmath>
 
+#include "sim/bands.h"
 #include "sim/basin.h"
 
 namespace {
 
-// The sum of h over the interior's water cells and their count. One double per
-// row, then the rows in order: the order is fixed, so are the bits.
-double sumWater(const Basin& basin, size_t* cells)
+// Each interior row's sum of h over its water cells, left to right in double,
+// and its count of water cells, the rows in bands on the step's threads. A
+// row's sum does not depend on its band; the rows are then added in order, so
+// the total has the same bits on every thread count.
+double sumWater(const Basin& basin, VolumeKeeper::Rows& rows, size_t* cells)
 {
+    rows.sums.resize(size_t(basin.height())); // once per basin: a step allocates nothing after
+    rows.cells.resize(size_t(basin.height()));
+    const int lastX = basin.width() - 2;
+    ripplemoor::forEachBand(basin, [&](int, int rowBegin, int rowEnd) {
+        for (int y = rowBegin; y < rowEnd; ++y) {
+            const size_t row = size_t(basin.cellIndex(0, y));
+            double sum = 0.0;
+            int count = 0;
+            for (int x = 1; x <= lastX; ++x)
+                if (basin.walls[row + size_t(x)] == 0) {
+                    sum += double(basin.h[row + size_t(x)]);
+                    ++count;
+                }
+            rows.sums[size_t(y)] = sum;
+            rows.cells[size_t(y)] = count;
+        }
+    });
     double total = 0.0;
     size_t count = 0;
-    const int lastX = basin.width() - 2, lastY = basin.height() - 2;
-    for (int y = 1; y <= lastY; ++y) {
-        const size_t row = size_t(basin.cellIndex(0, y));
-        double sum = 0.0;
-        for (int x = 1; x <= lastX; ++x)
-            if (basin.walls[row + size_t(x)] == 0) {
-                sum += double(basin.h[row + size_t(x)]);
-                ++count;
-            }
-        total += sum;
+    for (int y = 1; y <= basin.height() - 2; ++y) {
+        total += rows.sums[size_t(y)];
+        count += size_t(rows.cells[size_t(y)]);
     }
     if (cells != nullptr)
         *cells = count;
@@ -32,12 +45,14 @@ double sumWater(const Basin& basin, size_t* cells)
 
 double waterVolume(const Basin& basin)
 {
-    return sumWater(basin, nullptr);
+    VolumeKeeper::Rows rows;
+    return sumWater(basin, rows, nullptr);
 }
 
-double volumeBeforeStep(const Basin& basin)
+double volumeBeforeStep(Basin& basin)
 {
-    return basin.volumeKeeper.on ? waterVolume(basin) : 0.0;
+    VolumeKeeper& keeper = basin.volumeKeeper;
+    return keeper.on ? sumWater(basin, keeper.rows, nullptr) : 0.0;
 }
 
 void keepVolume(Basin& basin, double before)
@@ -46,7 +61,7 @@ void keepVolume(Basin& basin, double before)
     if (!keeper.on)
         return;
     size_t cells = 0;
-    keeper.debt += before - sumWater(basin, &cells);
+    keeper.debt += before - sumWater(basin, keeper.rows, &cells);
     if (cells == 0)
         return;
     const float level = basin.config().restHeight;
@@ -54,21 +69,27 @@ void keepVolume(Basin& basin, double before)
     const double perCell = keeper.debt / double(cells);
     if (std::fabs(perCell) < ulp)
         return;
+    // Every water cell up (or down) by the shift; what each really moved, after
+    // rounding, is summed as the volume was, and taken off the debt.
     const float shift = float(perCell);
-    double added = 0.0;
-    const int lastX = basin.width() - 2, lastY = basin.height() - 2;
-    for (int y = 1; y <= lastY; ++y) {
-        const size_t row = size_t(basin.cellIndex(0, y));
-        double rowAdded = 0.0;
-        for (int x = 1; x <= lastX; ++x) {
-            const size_t i = row + size_t(x);
-            if (basin.walls[i] != 0)
-                continue;
-            const float was = basin.h[i];
-            basin.h[i] = was + shift;
-            rowAdded += double(basin.h[i]) - double(was); // exact: two floats a few steps apart
+    const int lastX = basin.width() - 2;
+    ripplemoor::forEachBand(basin, [&](int, int rowBegin, int rowEnd) {
+        for (int y = rowBegin; y < rowEnd; ++y) {
+            const size_t row = size_t(basin.cellIndex(0, y));
+            double added = 0.0;
+            for (int x = 1; x <= lastX; ++x) {
+                const size_t i = row + size_t(x);
+                if (basin.walls[i] != 0)
+                    continue;
+                const float was = basin.h[i];
+                basin.h[i] = was + shift;
+                added += double(basin.h[i]) - double(was); // exact: two floats a few steps apart
+            }
+            keeper.rows.sums[size_t(y)] = added;
         }
-        added += rowAdded;
-    }
+    });
+    double added = 0.0;
+    for (int y = 1; y <= basin.height() - 2; ++y)
+        added += keeper.rows.sums[size_t(y)];
     keeper.debt -= added;
 }

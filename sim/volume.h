@@ -10,11 +10,14 @@
 // rounding included) is taken off the debt, so nothing is lost to rounding and
 // the volume stays within about one float step per cell of where it started.
 //
-// The sums run over the interior's water cells, row by row in a fixed order in
-// double, in plain scalar code: the same bits on every target and thread count.
+// The sums run over the interior's water cells: each row's left to right in
+// double (the rows in bands on the step's threads), then the rows in order, in
+// plain scalar code: the same bits on every target and thread count.
 // Drops, sources and the sponge change the volume on purpose and are left out:
 // the keeper only measures from the start of the step to the end of the
 // velocity update.
+
+#include <vector>
 
 class Basin;
 
@@ -22,13 +25,18 @@ struct VolumeKeeper {
     bool on = false;
     // Volume the step's scheme has taken and not yet handed back (length x cells).
     double debt = 0.0;
+    // Scratch: each row's sum and water cells, sized on first use.
+    struct Rows {
+        std::vector<double> sums;
+        std::vector<int> cells;
+    } rows;
 };
 
 // The sum of h over the interior's water cells, in the fixed order.
 double waterVolume(const Basin& basin);
 
 // The volume at the start of the step, or 0 when the keeper is off (no work).
-double volumeBeforeStep(const Basin& basin);
+double volumeBeforeStep(Basin& basin);
 
 // Adds the step's change since volumeBeforeStep to the debt and, once it is at
 // least a float step of the rest level per water cell, shifts the water cells
