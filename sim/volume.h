@@ -10,9 +10,10 @@
 // rounding included) is taken off the debt, so nothing is lost to rounding and
 // the volume stays within about one float step per cell of where it started.
 //
-// The sums run over the interior's water cells: each row's left to right in
-// double (the rows in bands on the step's threads), then the rows in order, in
-// plain scalar code: the same bits on every target and thread count.
+// The sums run over the interior's water cells: each row's in double, in four
+// running sums joined in a fixed order (the rows in bands on the step's
+// threads), then the rows in order, in plain scalar code: the same bits on
+// every target and thread count.
 // Drops, sources and the sponge change the volume on purpose and are left out:
 // the keeper only measures from the start of the step to the end of the
 // velocity update.
