@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -42,6 +43,32 @@ void writeGrey16(const std::string& path, int width, int height, const std::vect
     image.height = png_uint_32(height);
     image.format = PNG_FORMAT_LINEAR_Y;
     ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, samples.data(), 0, nullptr)) << image.message;
+}
+
+// An 8-bit grey PNG stored in seven interlaced passes (Adam7), by libpng's own writer.
+void writeInterlacedGrey8(const std::string& path, int width, int height, const std::vector<png_byte>& grey)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    std::vector<png_bytep> rows;
+    for (int y = 0; y < height; ++y)
+        rows.push_back(const_cast<png_bytep>(grey.data()) + size_t(y) * size_t(width));
+    const bool written = [&] {
+        if (setjmp(png_jmpbuf(png)))
+            return false;
+        png_init_io(png, file);
+        png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_ADAM7,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png, info);
+        png_write_image(png, rows.data());
+        png_write_end(png, nullptr);
+        return true;
+    }();
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    ASSERT_TRUE(written);
 }
 
 float at(const Scene& scene, int x, int y) { return scene.bed[size_t(x) + size_t(y) * size_t(scene.config.width)]; }
@@ -100,6 +127,22 @@ TEST(SceneBedMap, SixteenBitMapsKeepEverySampleAndItsByteOrder)
     EXPECT_EQ(at(scene, 0, 1), float(-1.0 + 1.5 * 32768 / 65535));
     EXPECT_LT(at(scene, 3, 2), 0.5f);
     EXPECT_GT(at(scene, 1, 0), -1.0f);
+}
+
+TEST(SceneBedMap, AnInterlacedMapReadsAsTheSamePictureStoredPlainly)
+{
+    TempFolder dir;
+    std::vector<png_byte> grey(11 * 9);
+    for (size_t k = 0; k < grey.size(); ++k)
+        grey[k] = png_byte(k * 37 % 256);
+    writeInterlacedGrey8(dir / "adam7.png", 11, 9, grey);
+    writePng(dir / "plain.png", 11, 9, PNG_FORMAT_GRAY, grey);
+    ASSERT_NE(readBytes(dir / "adam7.png"), readBytes(dir / "plain.png"));
+    const std::string bounds = "low = 0.0\nhigh = 0.5\n";
+    const Scene interlaced = parseScene(sceneWithMap("adam7.png", 11, 9, bounds), "map.toml", dir.path());
+    const Scene plain = parseScene(sceneWithMap("plain.png", 11, 9, bounds), "map.toml", dir.path());
+    EXPECT_EQ(interlaced.bed, plain.bed);
+    EXPECT_EQ(at(interlaced, 10, 8), float(0.5 * grey[98] / 255));
 }
 
 TEST(SceneBedMap, BadMapsAndBoundsAreRefusedNamingTheFileAndLine)
