@@ -32,17 +32,10 @@ std::string errorIn(const TempFolder& dir, const std::string& text)
     return "accepted";
 }
 
-// 16-bit grey samples, written big-endian as the file holds them by libpng's
-// simplified writer (linear, so stored as given).
+// 16-bit grey samples, linear, so stored as given (big-endian in the file).
 void writeGrey16(const std::string& path, int width, int height, const std::vector<uint16_t>& samples)
 {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(width);
-    image.height = png_uint_32(height);
-    image.format = PNG_FORMAT_LINEAR_Y;
-    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, samples.data(), 0, nullptr)) << image.message;
+    writePng(path, width, height, PNG_FORMAT_LINEAR_Y, samples.data());
 }
 
 // An 8-bit grey PNG stored in seven interlaced passes (Adam7), by libpng's own writer.
