@@ -271,7 +271,7 @@ py::dict ranges(const PyBasin& self)
     std::lock_guard<std::mutex> lock(self.mutex());
     py::dict result;
     for (const NamedRange& r : rangeVariables())
-        result[r.name.c_str()] = double(self.basin().*r.value);
+        result[r.name.c_str()] = double(r.of(self.basin()));
     return result;
 }
 

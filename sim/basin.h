@@ -34,6 +34,11 @@ enum : ColorMode {
 };
 constexpr ColorMode FIRST_MODE = MODE_PLAIN, LAST_MODE = MODE_COUNT - 1;
 
+// The range of a mode's quantity over the interior; scale = 1 / (max - min).
+struct Range {
+    float max = 0.0f, min = 0.0f, scale = 0.0f;
+};
+
 // What a basin is made with. The defaults make the default 160 x 160 basin. The
 // cell size, time step and rest height are single-precision, as the solver
 // computes with them; gravity is double.
@@ -134,13 +139,9 @@ public:
     ColorMode colorMode = MODE_PLAIN;
     float invCellSize; // 1 / cell size, stored as a float
 
-    // Per-mode ranges over the interior, written by every step; scale = 1 / (max - min).
-    float hMax, hMin, hScale = 0.0f;
-    float heightChangeMax = 0.0f, heightChangeMin = 0.0f, heightChangeScale = 0.0f;
-    float heightAccelMax = 0.0f, heightAccelMin = 0.0f, heightAccelScale = 0.0f;
-    float speedSqMax = 0.0f, speedSqMin = 0.0f, speedSqScale = 0.0f;
-    float flowDirectionMax = 0.0f, flowDirectionMin = 0.0f, flowDirectionScale = 0.0f;
-    float energyProductMax = 0.0f, energyProductMin = 0.0f, energyProductScale = 0.0f;
+    // Per-mode ranges over the interior, written by every step, indexed by mode
+    // (ranges[MODE_H].max); MODE_PLAIN's entry is never used.
+    Range ranges[MODE_COUNT];
 
     DropGenerator generator;
 
@@ -182,15 +183,12 @@ private:
     BedCache bedCache_;
 };
 
-// What a colour mode shows: its field and its range, as members of a basin. The
-// solver's range selection, its scales, the state dump and the front ends' name
-// tables all follow this table.
+// What a colour mode shows: its name and its field (its range is
+// Basin::ranges[mode]). The solver's range selection, the state dump and the
+// front ends' name tables all follow this table.
 struct ModeQuantity {
     const char* name;
     Field Basin::*field;
-    float Basin::*max;
-    float Basin::*min;
-    float Basin::*scale;
 };
 extern const ModeQuantity MODE_QUANTITIES[MODE_COUNT];
 
@@ -213,10 +211,13 @@ const NamedField* findField(const std::string& name);
 std::string fieldNameList();
 
 // The 18 range variables by name, in the order of the dump: hMax, hMin, hScale,
-// heightChangeMax, ...
+// heightChangeMax, ... (the quantity's name and Max, Min or Scale).
 struct NamedRange {
     std::string name;
-    float Basin::*value;
+    ColorMode mode;
+    float Range::*value;
+    float& of(Basin& basin) const { return basin.ranges[mode].*value; }
+    float of(const Basin& basin) const { return basin.ranges[mode].*value; }
 };
 const std::vector<NamedRange>& rangeVariables();
 

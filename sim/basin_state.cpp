@@ -253,11 +253,11 @@ const Section SECTIONS[] = {
     {"RNGS", true, [](const BasinConfig&) { return uint64_t(3 * (MODE_COUNT - 1) * sizeof(float)); }, always,
      [](const Basin& b, Writer& out) {
          for (const NamedRange& r : rangeVariables())
-             out.f32(b.*r.value);
+             out.f32(r.of(b));
      },
      [](Basin& b, Reader& in) {
          for (const NamedRange& r : rangeVariables())
-             b.*r.value = in.f32();
+             r.of(b) = in.f32();
      }},
     {"DGEN", true, [](const BasinConfig&) { return uint64_t((DropGenerator::WORDS + 2) * 4); }, always,
      [](const Basin& b, Writer& out) {
