@@ -1,7 +1,7 @@
 // Times the solver: one step of a disturbed basin per target, size and thread
 // count (ns per cell in the counters), the stages one by one on the default
-// 160 x 160 basin, and two basins stepped in two threads against one thread
-// stepping both.
+// 160 x 160 basin, two basins stepped in two threads against one thread
+// stepping both, and what each of the wave tank's parts adds to a step.
 
 #include <benchmark/benchmark.h>
 
@@ -15,6 +15,8 @@
 #include "sim/basin.h"
 #include "sim/boundaries.h"
 #include "sim/height_update.h"
+#include "sim/sources.h"
+#include "sim/sponge.h"
 #include "sim/threads.h"
 #include "sim/velocity_update.h"
 #include "simd/targets.h"
@@ -24,12 +26,15 @@ namespace {
 // A few hundred steps after a handful of drops: waves everywhere, not rest. The
 // drops scale with the basin, so every size is as busy as the default 160 x 160
 // basin.
-Basin disturbedBasin(int size, int mode, int threads = 1)
+// setUp, if given, furnishes the basin before it is disturbed.
+template <typename SetUp>
+Basin disturbedBasin(int size, int mode, int threads, SetUp setUp)
 {
     BasinConfig config;
     config.width = config.height = size;
     config.threads = threads;
     Basin basin(config);
+    setUp(basin);
     basin.colorMode = mode;
     basin.generator.seed(7);
     const int drops = std::max(1, size * size / (160 * 160)) * 10;
@@ -41,6 +46,11 @@ Basin disturbedBasin(int size, int mode, int threads = 1)
     for (int k = 0; k < steps; ++k)
         basin.step();
     return basin;
+}
+
+Basin disturbedBasin(int size, int mode, int threads = 1)
+{
+    return disturbedBasin(size, mode, threads, [](Basin&) {});
 }
 
 // Every target must give the portable loops' bits before any is timed.
@@ -146,6 +156,54 @@ void BM_TwoBasinsOneThread(benchmark::State& state)
     }
 }
 
+enum TankPart { TANK_OPEN, TANK_SOURCES, TANK_SPONGE, TANK_BED, TANK_GAUGES, TANK_VOLUME };
+
+void furnishTank(Basin& basin, int part)
+{
+    const int w = basin.width(), h = basin.height();
+    switch (part) {
+    case TANK_SOURCES:
+        basin.sources.push_back(lineSource(basin, 20, 1, 20, h - 2, 2.0, 0.01, 0.0, 2.0));
+        basin.sources.push_back(pointSource(basin, w / 2, h / 2, 1, 1.5, 0.01, 0.0, 2.0));
+        break;
+    case TANK_SPONGE:
+        setSponge(basin, 40, SPONGE_WEST | SPONGE_EAST | SPONGE_SOUTH | SPONGE_NORTH);
+        break;
+    case TANK_BED:
+        // A slope up to half the rest depth across the basin.
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                basin.bed[size_t(basin.cellIndex(x, y))] = 0.5f * float(x) / float(w - 1);
+        break;
+    case TANK_GAUGES:
+        for (int k = 1; k <= 4; ++k)
+            basin.addGauge(k * w / 5, k * h / 5);
+        break;
+    case TANK_VOLUME:
+        basin.volumeKeeper.on = true;
+        break;
+    default:
+        break;
+    }
+    basin.reset(); // the water at rest over the bed, the sources' clocks at 0
+}
+
+// BM_Tank/<part>/<threads>: a step of a disturbed 512 x 512 basin with one of
+// the tank's parts (0 open, 1 two wave makers, 2 a 40-cell sponge on every
+// edge, 3 a bed, 4 four gauges, 5 the volume keeper), the default target.
+void BM_Tank(benchmark::State& state)
+{
+    const int part = int(state.range(0));
+    const char* names[] = {"open", "two wave makers", "sponge", "bed", "four gauges", "volume keeper"};
+    state.SetLabel(names[part]);
+    Basin basin = disturbedBasin(512, MODE_PLAIN, int(state.range(1)), [part](Basin& b) { furnishTank(b, part); });
+    for (auto _ : state) {
+        basin.step();
+        benchmark::ClobberMemory();
+    }
+    perCell(state, basin);
+}
+
 } // namespace
 
 #define MODES ->Arg(0)->Arg(6)->Unit(benchmark::kMicrosecond)
@@ -156,6 +214,8 @@ BENCHMARK(BM_UpdateHeight) MODES;
 BENCHMARK(BM_UpdateVelocities) MODES;
 BENCHMARK(BM_ApplyBoundaries) MODES;
 BENCHMARK(BM_StepWithWalls)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Tank)->ArgsProduct({{TANK_OPEN, TANK_SOURCES, TANK_SPONGE, TANK_BED, TANK_GAUGES, TANK_VOLUME}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TwoBasinsTwoThreads)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TwoBasinsOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -1,10 +1,12 @@
 // Arbitrary bytes as a scene: the TOML text up to the first NUL byte, and after
-// it the bytes that any mask the scene names reads as. The reader must refuse
+// it the bytes that any mask or bed map the scene names reads as. The reader must refuse
 // them with a SceneError or return a whole, consistent scene.
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
+#include "scene/bed_map.h"
 #include "scene/mask.h"
 #include "scene/scene.h"
 #include "scene/scene_format.h"
@@ -32,8 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const MaskLoader fromInput = [&](const std::string&) {
         return decodeMask(reinterpret_cast<const unsigned char*>(picture.data()), picture.size(), LARGEST_MASK);
     };
+    const BedMapLoader mapFromInput = [&](const std::string&) {
+        return decodeBedMap(reinterpret_cast<const unsigned char*>(picture.data()), picture.size(), LARGEST_MASK);
+    };
     try {
-        const Scene scene = parseScene(text, "fuzz.toml", ".", fromInput, LARGEST_BASIN);
+        const Scene scene = parseScene(text, "fuzz.toml", ".", fromInput, mapFromInput, LARGEST_BASIN);
         const BasinConfig& c = scene.config;
         check(c.width >= 3 && c.height >= 3);
         check(uint64_t(c.width) * uint64_t(c.height) <= LARGEST_BASIN);
@@ -42,6 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             check(cell <= 1);
         check(scene.colorMode >= FIRST_MODE && scene.colorMode <= LAST_MODE);
         check(c.cellSize > 0.0f && c.timestep > 0.0f && c.restHeight > 0.0f && c.gravity > 0.0);
+        // A bed is whole and every cell of it below the rest level, whatever it came from.
+        check(scene.bed.empty() || scene.bed.size() == scene.walls.size());
+        for (float z : scene.bed)
+            check(std::isfinite(z) && z < c.restHeight);
     } catch (const SceneError& e) {
         check(e.what()[0] != '\0');
     }

@@ -74,4 +74,14 @@ std::string textArgument(py::handle value, const char* function, const char* nam
     return std::string(text, size_t(size));
 }
 
+bool switchArgument(py::handle value, const char* function, const char* name)
+{
+    // True, False or NumPy's bool_; an int would pass 2 or -1 as "on" unnoticed.
+    if (PyBool_Check(value.ptr()))
+        return value.ptr() == Py_True;
+    if (py::isinstance(value, py::module_::import("numpy").attr("bool_")))
+        return value.cast<bool>();
+    wrongType(value, function, name, "a bool");
+}
+
 } // namespace ripplemoor_python

@@ -19,4 +19,7 @@ double realArgument(pybind11::handle value, const char* function, const char* na
 
 std::string textArgument(pybind11::handle value, const char* function, const char* name);
 
+// True or False (Python's or NumPy's); not an int.
+bool switchArgument(pybind11::handle value, const char* function, const char* name);
+
 } // namespace ripplemoor_python

@@ -30,6 +30,9 @@ threads : int or None
     How many threads step() uses: None picks every core for basins of
     512 x 512 cells or more, where the bands pay for their start, and one
     thread below. Every count gives the same bits.
+conserve_volume : bool
+    Hand the volume that the step's scheme gains or loses back to the water
+    as a uniform shift (see conserve_volume); off by default.
 
 Raises
 ------
@@ -57,8 +60,21 @@ ripplemoor.Basin(64, 48, cell_size=0.3125, timestep=0.05000000074505806, gravity
 )doc";
 
 constexpr const char* INIT = "__init__(self, width=160, height=160, *, cell_size=0.3125, timestep=0.0625, "
-                             "gravity=10.0, rest_height=1.0, threads=None)\n--\n\n"
+                             "gravity=10.0, rest_height=1.0, threads=None, conserve_volume=False)\n--\n\n"
                              "A new basin at rest; see the class.";
+
+constexpr const char* CONSERVE_VOLUME = R"doc(Whether the step keeps the water's volume.
+
+The scheme's height equation keeps the integral of h squared, not of h, so the
+sum of h over the water drifts by parts per million over thousands of steps.
+With this on, each step hands what its advection and height update changed in
+that sum back to the water cells as a uniform shift, once it reaches a float
+step of the rest level per cell; what the shift really added is kept in the
+account, so the sum stays within about one float step per cell of where it
+was. Drops, sources and the sponge still change the volume. Off, the step is
+bit for bit the plain one; on, it gives the same bits on every target and
+thread count. Copies and pickles keep the setting and the volume still owed;
+reset() clears what is owed.)doc";
 
 constexpr const char* FIELD = R"doc(field(self, name)
 --

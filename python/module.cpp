@@ -31,6 +31,7 @@ namespace doc = ripplemoor_python::doc;
 using ripplemoor_python::integerArgument;
 using ripplemoor_python::realArgument;
 using ripplemoor_python::textArgument;
+using ripplemoor_python::switchArgument;
 
 namespace {
 
@@ -270,7 +271,7 @@ py::dict ranges(const PyBasin& self)
     std::lock_guard<std::mutex> lock(self.mutex());
     py::dict result;
     for (const NamedRange& r : rangeVariables())
-        result[r.name.c_str()] = double(self.basin().*r.value);
+        result[r.name.c_str()] = double(r.of(self.basin()));
     return result;
 }
 
@@ -486,7 +487,8 @@ std::string reprOf(const PyBasin& self)
     return "ripplemoor.Basin(" + std::to_string(c.width) + ", " + std::to_string(c.height) +
            ", cell_size=" + real(c.cellSize) + ", timestep=" + real(c.timestep) + ", gravity=" + real(c.gravity) +
            ", rest_height=" + real(c.restHeight) + ", threads=" +
-           (c.threads == 0 ? std::string("None") : std::to_string(c.threads)) + ")";
+           (c.threads == 0 ? std::string("None") : std::to_string(c.threads)) +
+           (self.basin().volumeKeeper.on ? ", conserve_volume=True" : "") + ")";
 }
 
 // ---- scenes ----------------------------------------------------------------------
@@ -569,13 +571,16 @@ PYBIND11_MODULE(_core, m)
     basinClass
         .def(py::init([](const py::object& width, const py::object& height, const py::object& cellSize,
                          const py::object& timestep, const py::object& gravity, const py::object& restHeight,
-                         const py::object& threads) {
-                 return PyBasin(makeBox(configOf(width, height, cellSize, timestep, gravity, restHeight, threads)));
+                         const py::object& threads, const py::object& conserveVolume) {
+                 const bool keep = switchArgument(conserveVolume, "Basin", "conserve_volume");
+                 PyBasin made(makeBox(configOf(width, height, cellSize, timestep, gravity, restHeight, threads)));
+                 made.basin().volumeKeeper.on = keep;
+                 return made;
              }),
              py::arg("width") = defaults.width, py::arg("height") = defaults.height, py::kw_only(),
              py::arg("cell_size") = double(defaults.cellSize), py::arg("timestep") = double(defaults.timestep),
              py::arg("gravity") = defaults.gravity, py::arg("rest_height") = double(defaults.restHeight),
-             py::arg("threads") = py::none(),
+             py::arg("threads") = py::none(), py::arg("conserve_volume") = false,
              doc::INIT)
         .def_property_readonly("width", [](const PyBasin& s) { return s.basin().width(); },
                                "Cells along x (columns).")
@@ -598,6 +603,14 @@ PYBIND11_MODULE(_core, m)
                 s.basin().setThreads(threads);
             },
             "Threads that step() uses (set None for the default by size); never changes a bit.")
+        .def_property(
+            "conserve_volume", [](const PyBasin& s) { return s.basin().volumeKeeper.on; },
+            [](const PyBasin& s, const py::object& value) {
+                const bool on = switchArgument(value, "conserve_volume", "value");
+                std::lock_guard<std::mutex> lock(s.mutex());
+                s.basin().volumeKeeper.on = on;
+            },
+            doc::CONSERVE_VOLUME)
         .def("field", [](const py::object& s, const py::object& name) { return fieldView(s, name, "field"); },
              py::arg("name"),
              doc::FIELD)

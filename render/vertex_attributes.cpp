@@ -30,7 +30,8 @@ ColorInputs colorInputs(const Basin& basin, const double offsets[2])
     const ModeQuantity* q = quantityOfMode(basin.colorMode);
     if (q == nullptr)
         return ColorInputs{nullptr, 0.0f, 0.0f, offsets[0], offsets[1]};
-    return ColorInputs{(basin.*q->field).data(), basin.*q->min, basin.*q->scale, offsets[0], offsets[1]};
+    const Range& r = basin.ranges[basin.colorMode];
+    return ColorInputs{(basin.*q->field).data(), r.min, r.scale, offsets[0], offsets[1]};
 }
 
 void sizeVertexAttributes(VertexAttributes& a, size_t vertices)

@@ -288,6 +288,12 @@ void run(const Command& cmd, Session& session)
         setBed(cmd, basin);
     } else if (name == "gauge") {
         gaugeCommand(cmd, basin);
+    } else if (name == "volume") {
+        // 'volume on' or 'volume off': the volume keeper (sim/volume.h).
+        cmd.expectArguments(1);
+        if (cmd.word(1) != "on" && cmd.word(1) != "off")
+            fail(cmd.line(), "'volume' takes on or off, got '" + cmd.word(1) + "'");
+        basin.volumeKeeper.on = cmd.word(1) == "on";
     } else if (name == "dump") {
         cmd.expectArguments(1);
         writeDump(cmd, basin, cmd.word(1));
@@ -327,7 +333,8 @@ void printHelp()
         "source point X Y R PERIOD AMPLITUDE [PHASE [RAMP]],\n"
         "source line X0 Y0 X1 Y1 PERIOD AMPLITUDE [PHASE [RAMP]],\n"
         "sponge WIDTH [EDGES [STRENGTH]], bed X0 Y0 X1 Y1 Z, bed slope X0 X1 Z0 Z1\n"
-        "(before the first step), gauge X Y, gauge every K, gauge write PATH (CSV).\n"
+        "(before the first step), gauge X Y, gauge every K, gauge write PATH (CSV),\n"
+        "volume on|off (keep the water's volume).\n"
         "Lines whose first word starts with # are skipped.\n"
         "\n"
         "Exit status: 0 when the script ran to its end, 1 if standard output could not\n"

@@ -2,12 +2,12 @@
 
 #include <png.h>
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+
+#include "scene/picture_file.h"
 
 namespace {
 
@@ -21,13 +21,6 @@ std::string sizeText(uint64_t width, uint64_t height)
 {
     return std::to_string(width) + " x " + std::to_string(height) + " pixels";
 }
-
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-
-// Any compressed mask within the pixel limit fits in far less.
-constexpr long MAX_FILE_BYTES = 256L << 20;
 
 } // namespace
 
@@ -66,20 +59,12 @@ MaskPicture decodeMask(const unsigned char* data, size_t size, uint64_t maxPixel
 
 MaskPicture readMaskFile(const std::string& path)
 {
-    // A regular file only: a FIFO or a device would block or never end.
-    std::unique_ptr<FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
-    if (!in)
-        throw MaskError("cannot read the mask '" + path + "': " + std::strerror(errno));
-    struct stat info;
-    if (fstat(fileno(in.get()), &info) != 0)
-        throw MaskError("cannot read the mask '" + path + "': " + std::strerror(errno));
-    if (!S_ISREG(info.st_mode))
-        throw MaskError("the mask '" + path + "' is not a regular file");
-    if (info.st_size > MAX_FILE_BYTES)
-        throw MaskError("the mask '" + path + "' is larger than " + std::to_string(MAX_FILE_BYTES >> 20) + " MiB");
-    std::vector<unsigned char> bytes(size_t(info.st_size));
-    if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), in.get()) != bytes.size())
-        throw MaskError("cannot read the mask '" + path + "'");
+    std::vector<unsigned char> bytes;
+    try {
+        bytes = readPictureFile(path, "mask");
+    } catch (const PictureFileError& e) {
+        throw MaskError(e.what());
+    }
     try {
         return decodeMask(bytes.data(), bytes.size());
     } catch (const MaskError& e) {

@@ -1,14 +1,15 @@
 #pragma once
 
 // What the scene reader and writer share: how numbers and colour modes are
-// written, the camera's bounds, and the reader with a mask source of choice
-// (the fuzzer reads masks from its input, not from files).
+// written, the camera's bounds, and the reader with picture sources of choice
+// (the fuzzer reads masks and bed maps from its input, not from files).
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "scene/bed_map.h"
 #include "scene/mask.h"
 #include "scene/scene.h"
 
@@ -31,7 +32,8 @@ const std::vector<std::string>& modeNames();
 int modeOfName(const std::string& name);
 
 using MaskLoader = std::function<MaskPicture(const std::string& path)>;
+using BedMapLoader = std::function<BedMap(const std::string& path)>;
 // maxCells bounds the basins read below what checkBasinConfig allows (the
 // fuzzer's memory is smaller than the machine's).
 Scene parseScene(const std::string& text, const std::string& name, const std::string& folder,
-                 const MaskLoader& loadMask, uint64_t maxCells = UINT64_MAX);
+                 const MaskLoader& loadMask, const BedMapLoader& loadBedMap, uint64_t maxCells = UINT64_MAX);

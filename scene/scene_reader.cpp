@@ -18,6 +18,7 @@
 #include <tuple>
 #include <vector>
 
+#include "scene/bed_map.h"
 #include "scene/mask.h"
 #include "scene/presets.h"
 #include "scene/scene.h"
@@ -39,8 +40,10 @@ std::string listOf(const std::vector<std::string>& words)
 
 class Reader {
 public:
-    Reader(std::string name, std::string folder, const MaskLoader& loadMask, uint64_t maxCells)
-        : name_(std::move(name)), folder_(std::move(folder)), loadMask_(loadMask), maxCells_(maxCells)
+    Reader(std::string name, std::string folder, const MaskLoader& loadMask, const BedMapLoader& loadBedMap,
+           uint64_t maxCells)
+        : name_(std::move(name)), folder_(std::move(folder)), loadMask_(loadMask), loadBedMap_(loadBedMap),
+          maxCells_(maxCells)
     {
     }
 
@@ -70,11 +73,14 @@ private:
     void readSource(const toml::table& table, Scene& scene) const;
     void readBed(const toml::table& table, Scene& scene) const;
     std::pair<int, int> place(const toml::node& node, const std::string& what) const;
+    // A picture's path as the scene gives it, relative to the scene's folder.
+    std::string picturePath(const toml::node& node, const std::string& what) const;
     // A table, or an array of tables ([[name]]).
     std::vector<const toml::table*> tablesAt(const toml::node& node, const std::string& what) const;
 
     std::string name_, folder_;
     const MaskLoader& loadMask_;
+    const BedMapLoader& loadBedMap_;
     uint64_t maxCells_;
 };
 
@@ -168,12 +174,7 @@ void Reader::readWalls(const toml::node& node, Scene& scene) const
     onlyKeys(walls, "[walls]", {"mask", "rectangles"});
     const int width = scene.config.width, height = scene.config.height;
     if (const toml::node* n = walls.get("mask")) {
-        const toml::value<std::string>* file = n->as_string();
-        if (file == nullptr || file->get().empty())
-            fail(*n, "mask must be the name of a PNG file");
-        std::string path = file->get();
-        if (path[0] != '/' && !folder_.empty())
-            path = folder_ + "/" + path;
+        const std::string path = picturePath(*n, "mask");
         MaskPicture mask;
         try {
             mask = loadMask_(path);
@@ -199,6 +200,17 @@ void Reader::readWalls(const toml::node& node, Scene& scene) const
                           scene.walls.begin() + (size_t(y) * size_t(width) + size_t(x1) + 1), uint8_t(1));
         }
     }
+}
+
+std::string Reader::picturePath(const toml::node& node, const std::string& what) const
+{
+    const toml::value<std::string>* file = node.as_string();
+    if (file == nullptr || file->get().empty())
+        fail(node, what + " must be the name of a PNG file");
+    std::string path = file->get();
+    if (path[0] != '/' && !folder_.empty())
+        path = folder_ + "/" + path;
+    return path;
 }
 
 void Reader::readView(const toml::node& node, Scene& scene) const
@@ -294,7 +306,7 @@ void Reader::readSource(const toml::table& table, Scene& scene) const
 
 void Reader::readBed(const toml::table& table, Scene& scene) const
 {
-    onlyKeys(table, "[bed]", {"constant", "slope", "rectangles"});
+    onlyKeys(table, "[bed]", {"constant", "map", "low", "high", "slope", "rectangles"});
     const int width = scene.config.width, height = scene.config.height;
     std::vector<float>& bed = scene.bed;
     bed.assign(size_t(width) * size_t(height), 0.0f);
@@ -307,6 +319,36 @@ void Reader::readBed(const toml::table& table, Scene& scene) const
     };
     if (const toml::node* n = table.get("constant"))
         std::fill(bed.begin(), bed.end(), elevation(*n, "the bed's constant"));
+    if (const toml::node* n = table.get("map")) {
+        if (table.get("constant"))
+            fail(*n, "a bed map sets every cell: give map or constant, not both");
+        const toml::node *lowNode = table.get("low"), *highNode = table.get("high");
+        if (lowNode == nullptr || highNode == nullptr)
+            fail(*n, "a bed map needs low and high, the elevations of black and white");
+        const float low = elevation(*lowNode, "the map's low"), high = elevation(*highNode, "the map's high");
+        if (!(low < high))
+            fail(*highNode, "the map's high must be above its low " + formatFloat(low) + ", got " + formatFloat(high));
+        const std::string path = picturePath(*n, "map");
+        BedMap map;
+        try {
+            map = loadBedMap_(path);
+        } catch (const BedMapError& e) {
+            fail(*n, e.what());
+        }
+        // A map drawn for another basin is a mistake more often than a wish to stretch it.
+        if (map.width != width || map.height != height)
+            fail(*n, "the bed map '" + path + "' is " + std::to_string(map.width) + " x " +
+                         std::to_string(map.height) + " pixels, not the basin's " + std::to_string(width) + " x " +
+                         std::to_string(height) + " cells");
+        for (size_t k = 0; k < bed.size(); ++k) {
+            // Evenly from black to white, rounded once; the ends exactly low and high.
+            const unsigned s = map.samples[k];
+            const float z = s == map.white ? high : float(low + (double(high) - low) * s / map.white);
+            bed[k] = std::min(std::max(z, low), high);
+        }
+    } else if (const toml::node* n = table.get("low") ? table.get("low") : table.get("high")) {
+        fail(*n, "low and high go with a bed map (map = \"FILE.png\")");
+    }
     if (const toml::node* n = table.get("slope")) {
         // Along x in every row: z0 at column x0 rising evenly to z1 at x1, and z1 beyond.
         const toml::array* a = n->as_array();
@@ -548,7 +590,7 @@ void refuseConfusingCharacters(const std::string& text, const std::string& name)
 } // namespace
 
 Scene parseScene(const std::string& text, const std::string& name, const std::string& folder,
-                 const MaskLoader& loadMask, uint64_t maxCells)
+                 const MaskLoader& loadMask, const BedMapLoader& loadBedMap, uint64_t maxCells)
 {
     refuseConfusingCharacters(text, name);
     toml::table root;
@@ -557,12 +599,12 @@ Scene parseScene(const std::string& text, const std::string& name, const std::st
     } catch (const toml::parse_error& e) {
         throw SceneError(name, long(e.source().begin.line), std::string(e.description()));
     }
-    return Reader(name, folder, loadMask, maxCells).read(root);
+    return Reader(name, folder, loadMask, loadBedMap, maxCells).read(root);
 }
 
 Scene parseScene(const std::string& text, const std::string& name, const std::string& folder)
 {
-    return parseScene(text, name, folder, readMaskFile);
+    return parseScene(text, name, folder, readMaskFile, readBedMapFile);
 }
 
 Scene readScene(const std::string& pathOrPreset)

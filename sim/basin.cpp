@@ -117,6 +117,7 @@ void Basin::reset()
         s.startStep = 0;
     gaugeLog.steps.clear();
     gaugeLog.h.clear();
+    volumeKeeper.debt = 0.0;
     noteFieldsChanged();
 }
 
@@ -136,27 +137,22 @@ void Basin::addGauge(int x, int y)
 
 void Basin::resetRanges()
 {
-    hMax = hMin = config_.restHeight;
-    heightChangeMax = heightChangeMin = 0.0f;
-    heightAccelMax = heightAccelMin = 0.0f;
-    speedSqMax = speedSqMin = 0.0f;
-    flowDirectionMax = flowDirectionMin = 0.0f;
-    energyProductMax = energyProductMin = 0.0f;
+    for (int mode = MODE_H; mode < MODE_COUNT; ++mode) {
+        const float start = mode == MODE_H ? config_.restHeight : 0.0f;
+        ranges[mode].max = ranges[mode].min = start;
+    }
 }
 
 // ---- name tables ----------------------------------------------------------------
 
 const ModeQuantity MODE_QUANTITIES[MODE_COUNT] = {
-    {"", nullptr, nullptr, nullptr, nullptr},
-    {"h", &Basin::h, &Basin::hMax, &Basin::hMin, &Basin::hScale},
-    {"heightChange", &Basin::heightChange, &Basin::heightChangeMax, &Basin::heightChangeMin,
-     &Basin::heightChangeScale},
-    {"heightAccel", &Basin::heightAccel, &Basin::heightAccelMax, &Basin::heightAccelMin, &Basin::heightAccelScale},
-    {"speedSq", &Basin::speedSq, &Basin::speedSqMax, &Basin::speedSqMin, &Basin::speedSqScale},
-    {"flowDirection", &Basin::flowDirection, &Basin::flowDirectionMax, &Basin::flowDirectionMin,
-     &Basin::flowDirectionScale},
-    {"energyProduct", &Basin::energyProduct, &Basin::energyProductMax, &Basin::energyProductMin,
-     &Basin::energyProductScale},
+    {"", nullptr},
+    {"h", &Basin::h},
+    {"heightChange", &Basin::heightChange},
+    {"heightAccel", &Basin::heightAccel},
+    {"speedSq", &Basin::speedSq},
+    {"flowDirection", &Basin::flowDirection},
+    {"energyProduct", &Basin::energyProduct},
 };
 
 const NamedField BASIN_FIELDS[FIELD_COUNT] = {
@@ -193,9 +189,9 @@ const std::vector<NamedRange>& rangeVariables()
         std::vector<NamedRange> list;
         for (int mode = MODE_H; mode < MODE_COUNT; ++mode) {
             const ModeQuantity& q = MODE_QUANTITIES[mode];
-            list.push_back({std::string(q.name) + "Max", q.max});
-            list.push_back({std::string(q.name) + "Min", q.min});
-            list.push_back({std::string(q.name) + "Scale", q.scale});
+            list.push_back({std::string(q.name) + "Max", mode, &Range::max});
+            list.push_back({std::string(q.name) + "Min", mode, &Range::min});
+            list.push_back({std::string(q.name) + "Scale", mode, &Range::scale});
         }
         return list;
     }();

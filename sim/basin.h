@@ -14,6 +14,7 @@
 #include "sim/gauges.h"
 #include "sim/sources.h"
 #include "sim/sponge.h"
+#include "sim/volume.h"
 
 // width x height floats; cell (x, y) is element x + y * width.
 using Field = std::vector<float>;
@@ -32,6 +33,11 @@ enum : ColorMode {
     MODE_COUNT
 };
 constexpr ColorMode FIRST_MODE = MODE_PLAIN, LAST_MODE = MODE_COUNT - 1;
+
+// The range of a mode's quantity over the interior; scale = 1 / (max - min).
+struct Range {
+    float max = 0.0f, min = 0.0f, scale = 0.0f;
+};
 
 // What a basin is made with. The defaults make the default 160 x 160 basin. The
 // cell size, time step and rest height are single-precision, as the solver
@@ -122,6 +128,8 @@ public:
     GaugeLog gaugeLog;
     // Steps since the last reset: the sources' clock and the gauges' count.
     uint64_t steps = 0;
+    // Off by default, and then the step is as it is without it (volume.h).
+    VolumeKeeper volumeKeeper;
 
     // Adds a source (see pointSource and lineSource) starting at the current step.
     void addSource(WaveSource source);
@@ -131,13 +139,9 @@ public:
     ColorMode colorMode = MODE_PLAIN;
     float invCellSize; // 1 / cell size, stored as a float
 
-    // Per-mode ranges over the interior, written by every step; scale = 1 / (max - min).
-    float hMax, hMin, hScale = 0.0f;
-    float heightChangeMax = 0.0f, heightChangeMin = 0.0f, heightChangeScale = 0.0f;
-    float heightAccelMax = 0.0f, heightAccelMin = 0.0f, heightAccelScale = 0.0f;
-    float speedSqMax = 0.0f, speedSqMin = 0.0f, speedSqScale = 0.0f;
-    float flowDirectionMax = 0.0f, flowDirectionMin = 0.0f, flowDirectionScale = 0.0f;
-    float energyProductMax = 0.0f, energyProductMin = 0.0f, energyProductScale = 0.0f;
+    // Per-mode ranges over the interior, written by every step, indexed by mode
+    // (ranges[MODE_H].max); MODE_PLAIN's entry is never used.
+    Range ranges[MODE_COUNT];
 
     DropGenerator generator;
 
@@ -183,15 +187,12 @@ private:
     Field advectedU_, advectedV_;
 };
 
-// What a colour mode shows: its field and its range, as members of a basin. The
-// solver's range selection, its scales, the state dump and the front ends' name
-// tables all follow this table.
+// What a colour mode shows: its name and its field (its range is
+// Basin::ranges[mode]). The solver's range selection, the state dump and the
+// front ends' name tables all follow this table.
 struct ModeQuantity {
     const char* name;
     Field Basin::*field;
-    float Basin::*max;
-    float Basin::*min;
-    float Basin::*scale;
 };
 extern const ModeQuantity MODE_QUANTITIES[MODE_COUNT];
 
@@ -214,10 +215,13 @@ const NamedField* findField(const std::string& name);
 std::string fieldNameList();
 
 // The 18 range variables by name, in the order of the dump: hMax, hMin, hScale,
-// heightChangeMax, ...
+// heightChangeMax, ... (the quantity's name and Max, Min or Scale).
 struct NamedRange {
     std::string name;
-    float Basin::*value;
+    ColorMode mode;
+    float Range::*value;
+    float& of(Basin& basin) const { return basin.ranges[mode].*value; }
+    float of(const Basin& basin) const { return basin.ranges[mode].*value; }
 };
 const std::vector<NamedRange>& rangeVariables();
 

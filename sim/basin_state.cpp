@@ -1,6 +1,7 @@
 #include "sim/basin_state.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -252,11 +253,11 @@ const Section SECTIONS[] = {
     {"RNGS", true, [](const BasinConfig&) { return uint64_t(3 * (MODE_COUNT - 1) * sizeof(float)); }, always,
      [](const Basin& b, Writer& out) {
          for (const NamedRange& r : rangeVariables())
-             out.f32(b.*r.value);
+             out.f32(r.of(b));
      },
      [](Basin& b, Reader& in) {
          for (const NamedRange& r : rangeVariables())
-             b.*r.value = in.f32();
+             r.of(b) = in.f32();
      }},
     {"DGEN", true, [](const BasinConfig&) { return uint64_t((DropGenerator::WORDS + 2) * 4); }, always,
      [](const Basin& b, Writer& out) {
@@ -317,6 +318,23 @@ const Section SECTIONS[] = {
      [](const Basin& b) { return !b.gauges.empty() || b.gaugeLog.every != 1; }, writeGauges, readGauges},
     {"STEP", false, [](const BasinConfig&) { return uint64_t(8); }, [](const Basin& b) { return b.steps != 0; },
      [](const Basin& b, Writer& out) { out.u64(b.steps); }, [](Basin& b, Reader& in) { b.steps = in.u64(); }},
+    // The volume keeper: on or off, and the volume it still owes the water.
+    {"VOLM", false, [](const BasinConfig&) { return uint64_t(12); },
+     [](const Basin& b) { return b.volumeKeeper.on || b.volumeKeeper.debt != 0.0; },
+     [](const Basin& b, Writer& out) {
+         out.u32(b.volumeKeeper.on ? 1u : 0u);
+         out.f64(b.volumeKeeper.debt);
+     },
+     [](Basin& b, Reader& in) {
+         const uint32_t on = in.u32();
+         const double debt = in.f64();
+         if (on > 1)
+             refuse("the volume keeper's switch is " + std::to_string(on) + ", not 0 or 1");
+         if (!std::isfinite(debt))
+             refuse("the volume keeper's debt is not finite");
+         b.volumeKeeper.on = on == 1;
+         b.volumeKeeper.debt = debt;
+     }},
 };
 
 const Section* findSection(const unsigned char* tag)

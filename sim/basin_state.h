@@ -4,7 +4,7 @@
 // pickle) steps on to the original's bits: the configuration, every field
 // (scratch included), the walls, the colour mode, the ranges, the drop
 // generator, and the wave tank's bed, sources (with their clocks), sponge,
-// gauges and gauge log where in use.
+// gauges and gauge log where in use, and the volume keeper where on.
 //
 // Layout, little-endian on every processor: the 8-byte magic "RMBASIN\0", a u32
 // format version, the configuration (u32 width, u32 height, f32 cell size, f32

@@ -60,8 +60,8 @@ float firstZeroHeight(const Basin& basin, const float* solid)
 void computeScales(Basin& basin)
 {
     for (int mode = MODE_H; mode < MODE_COUNT; ++mode) {
-        const ModeQuantity& q = MODE_QUANTITIES[mode];
-        basin.*q.scale = float(1.0 / (double(basin.*q.max) - basin.*q.min));
+        Range& r = basin.ranges[mode];
+        r.scale = float(1.0 / (double(r.max) - r.min));
     }
 }
 
@@ -94,7 +94,7 @@ void updateHeight(Basin& basin, const ripplemoor::StagePath& path, const float* 
     const std::vector<float>& solidCells = basin.wallCache().solid;
     const float* solid = solidCells.empty() ? nullptr : solidCells.data();
     // Each band widens its own copy of the reset range; their fold is the range.
-    const float resetMax = shown ? basin.*shown->max : 0.0f, resetMin = shown ? basin.*shown->min : 0.0f;
+    const float resetMax = shown ? basin.ranges[mode].max : 0.0f, resetMin = shown ? basin.ranges[mode].min : 0.0f;
     const size_t bands = size_t(bandCount(basin));
     float maxima[MAX_BANDS], minima[MAX_BANDS];
     std::fill(maxima, maxima + bands, resetMax);
@@ -124,8 +124,8 @@ void updateHeight(Basin& basin, const ripplemoor::StagePath& path, const float* 
         }
         if (mode == MODE_H && min == 0.0f && (path.vector || bands > 1))
             min = firstZeroHeight(basin, solid);
-        basin.*shown->max = max;
-        basin.*shown->min = min;
+        basin.ranges[mode].max = max;
+        basin.ranges[mode].min = min;
     }
     computeScales(basin);
 }

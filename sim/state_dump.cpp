@@ -29,7 +29,7 @@ std::vector<unsigned char> Basin::dump() const
         for (float value : this->*BASIN_FIELDS[k].field)
             appendFloat(out, value);
     for (const NamedRange& r : rangeVariables())
-        appendFloat(out, this->*r.value);
+        appendFloat(out, r.of(*this));
     return out;
 }
 

@@ -35,6 +35,7 @@ void Basin::step()
     refreshWalls();
     refreshBed(); // a bad bed stops the step before anything moves
     const ripplemoor::StagePath& path = ripplemoor::stagePath(*this);
+    const double volumeBefore = volumeBeforeStep(*this);
     // The advected fields stay in buffers of their own (h's in scratch) until the
     // height and velocity updates, which read their cells anyway, write the real
     // fields from them: no pass copies them back. Only u's and v's buffers need
@@ -56,6 +57,7 @@ void Basin::step()
     closeFaces(advectedV_, wallCache_.closedV);
     updateHeight(*this, path, advectedH, advectedU_.data(), advectedV_.data());
     updateVelocities(*this, path, advectedU_.data(), advectedV_.data());
+    keepVolume(*this, volumeBefore);
     ++steps;
     driveSources(*this);
     applySponge(*this);

@@ -2,7 +2,8 @@
 """Measures the real program's frame rate under Xvfb with Mesa's software renderer
 and, in the same run, that of a bare clear-and-swap GLUT program of the same size.
 
-Frames are counted from outside the program: an LD_PRELOAD shim (frame-counter)
+Frames are counted from outside the program, and the program's CPU time a frame
+(its threads and llvmpipe's together) is read from /proc: an LD_PRELOAD shim (frame-counter)
 wraps glutSwapBuffers and reports frames per second when the process exits.
 Each program runs alone (one after the other) so that they do not share the CPU.
 
@@ -32,6 +33,13 @@ def xdotool(env, *args):
                           timeout=30).stdout
 
 
+def cpu_seconds(pid):
+    """User and system time of a running process, its threads included."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def measure(binary, title, display, shim, seconds, skybox=None, drop=False, args=()):
     workdir = tempfile.mkdtemp(prefix="measure-fps-")
     try:
@@ -46,13 +54,20 @@ def measure(binary, title, display, shim, seconds, skybox=None, drop=False, args
         xdotool(env, "mousemove", "--window", window, "320", "240")
         if drop:
             xdotool(env, "click", "2")  # a spreading drop, as a user would watch it
-        time.sleep(seconds)
+        # The process's CPU time (its own and llvmpipe's threads) over the counted
+        # seconds, which start after the shim's one-second warm-up.
+        time.sleep(1.0)
+        cpu_start, wall_start = cpu_seconds(process.pid), time.monotonic()
+        time.sleep(max(seconds - 1.0, 0.5))
+        cpu_end, wall_end = cpu_seconds(process.pid), time.monotonic()
         xdotool(env, "key", "Escape")
         _, err = process.communicate(timeout=30)
         match = REPORT.search(err)
         if not match or process.returncode != 0:
             sys.exit("%s: status %r, no frame report:\n%s" % (binary, process.returncode, err))
-        return int(match.group(1)), float(match.group(2)), float(match.group(3))
+        fps = float(match.group(3))
+        cpu_per_frame = (cpu_end - cpu_start) / ((wall_end - wall_start) * fps)
+        return int(match.group(1)), float(match.group(2)), fps, cpu_per_frame
     finally:
         shutil.rmtree(workdir, ignore_errors=True)
 
@@ -87,19 +102,23 @@ def main():
     with Xvfb() as xvfb:
         display = xvfb.display
         rates = {"ripplemoor": [], "bare-swap": []}
+        costs = []
         for run in range(args.runs):
-            frames, secs, fps = measure(program, "Ripplemoor", display, shim, args.seconds,
-                                        skybox=skybox, drop=True, args=program_args)
+            frames, secs, fps, cost = measure(program, "Ripplemoor", display, shim, args.seconds,
+                                              skybox=skybox, drop=True, args=program_args)
             rates["ripplemoor"].append(fps)
-            print("run %d  ripplemoor: %6.1f frames/s (%d frames in %.2f s)" % (run + 1, fps, frames, secs))
-            frames, secs, fps = measure(bare, "bare-swap", display, shim, args.seconds)
+            costs.append(cost)
+            print("run %d  ripplemoor: %6.1f frames/s (%d frames in %.2f s), %.2f ms of CPU a frame"
+                  % (run + 1, fps, frames, secs, 1000 * cost))
+            frames, secs, fps, _ = measure(bare, "bare-swap", display, shim, args.seconds)
             rates["bare-swap"].append(fps)
             print("run %d  bare-swap:  %6.1f frames/s (%d frames in %.2f s)" % (run + 1, fps, frames, secs))
 
     program_fps = sum(rates["ripplemoor"]) / len(rates["ripplemoor"])
     bare_fps = sum(rates["bare-swap"]) / len(rates["bare-swap"])
     print("mean       ripplemoor: %.1f frames/s, bare clear-and-swap: %.1f frames/s, "
-          "ratio %.3f" % (program_fps, bare_fps, program_fps / bare_fps))
+          "ratio %.3f; ripplemoor's CPU a frame %.2f ms (least %.2f)"
+          % (program_fps, bare_fps, program_fps / bare_fps, 1000 * sum(costs) / len(costs), 1000 * min(costs)))
 
 
 if __name__ == "__main__":

@@ -4,9 +4,10 @@ writes the figures docs/physics/*.png and the page docs/physics.md with the
 numbers it measured, and docs/two-slits.png from the README's example as
 printed. About a minute and a half on two cores, and ten more for the wave
 tank (tests/support/ripplemoor_dev/tank_physics.py); --tank measures only that
-and rewrites only the page's wave-tank part.
+and rewrites only the page's wave-tank part, --no-tank everything but that,
+keeping the page's wave-tank part as it is.
 
-    PYTHONPATH=build/python /usr/bin/python3 docs/tools/physics.py [--docs DOCS] [--tank]
+    PYTHONPATH=build/python /usr/bin/python3 docs/tools/physics.py [--docs DOCS] [--tank | --no-tank]
 
 Needs Debian's python3-numpy and python3-matplotlib and a build of the module.
 """
@@ -47,7 +48,9 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--docs", default=os.path.join(ROOT, "docs"),
                         help="folder that receives physics.md and physics/ (default: docs/)")
-    parser.add_argument("--tank", action="store_true", help="measure and rewrite the wave tank's part only")
+    which = parser.add_mutually_exclusive_group()
+    which.add_argument("--tank", action="store_true", help="measure and rewrite the wave tank's part only")
+    which.add_argument("--no-tank", action="store_true", help="measure and rewrite all but the wave tank's part")
     args = parser.parse_args()
     import matplotlib
     matplotlib.use("Agg")
@@ -63,16 +66,23 @@ def main():
             f.write(before + "\n\n" + text)
         return
     numbers = {"solver": rm.target()}
-    for name, measure in [("speed", wave_speed), ("ring", ring), ("volume", volume),
-                          ("energy", energy), ("stability", stability), ("slits", two_slits),
-                          ("channel", channel), ("tank", tank_physics.measure)]:
+    measures = [("speed", wave_speed), ("ring", ring), ("volume", volume), ("energy", energy),
+                ("stability", stability), ("slits", two_slits), ("channel", channel)]
+    if not args.no_tank:
+        measures.append(("tank", tank_physics.measure))
+    for name, measure in measures:
         started = time.time()
         numbers[name] = measure(figures)
         print(name, "%.0f s" % (time.time() - started), numbers[name], flush=True)
     readme_figure(os.path.join(os.path.dirname(args.docs), "README.md"),
                   os.path.join(args.docs, "two-slits.png"))
-    with open(os.path.join(args.docs, "physics.md"), "w") as f:
-        f.write(physics_page.render(numbers))
+    page = os.path.join(args.docs, "physics.md")
+    text = physics_page.render(numbers)
+    if args.no_tank:
+        with open(page, encoding="utf-8") as f:
+            text += "\n" + tank_page.MARK + f.read().split(tank_page.MARK, 1)[1]
+    with open(page, "w", encoding="utf-8") as f:
+        f.write(text)
     print("wrote", os.path.join(args.docs, "physics.md"), "and", figures)
 
 

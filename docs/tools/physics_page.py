@@ -8,14 +8,23 @@ from ripplemoor_dev import wave_theory as theory
 
 def render(n):
     s, r, vol, e = n["speed"], n["ring"], n["volume"], n["energy"]
+    vr = vol["runs"]
     st, sl, ch = n["stability"], n["slits"], n["channel"]
     fronts = r["front_speeds"]
     inv = e["invariant"]
-    small, big = ch["pulses"]
+    tiny, small, big = ch["pulses"]
     fringe_rows = "\n".join(
-        "| %+d | %.1f | %.1f | %.1f | %.1f |" % ((m,) + tuple(round(v - sl["centre"], 1) + 0.0 for v in (x, g, p, f)))
-        for m, x, g, p, f in zip(sl["orders"], sl["measured"], sl["grid"], sl["isotropic"], sl["far"]))
-    drained = "; ".join("Δt = %g: %.4f against %.4f" % d for d in st["drained"])
+        "| %+d | %.1f | %.1f | %.1f | %.1f | %.1f | %.1f |" % (
+            (m, half_cell(x - sl["centre"]), spread) + tuple(round(v - sl["centre"], 1) + 0.0 for v in (g, e, p, f)))
+        for m, x, spread, g, e, p, f in zip(sl["orders"], sl["measured"], sl["spread"], sl["grid"],
+                                             sl["enveloped"], sl["isotropic"], sl["far"]))
+    pulse_rows = "\n".join(
+        "| %g | **%.4f** (%.4f cells/step) | %.4f | %.4f | %.3f | %.1f %% |" % (
+            p["pulse"], p["cells_per_step"] * theory.DX / theory.DT, p["cells_per_step"],
+            p["out"] * theory.DX / theory.DT, p["back"] * theory.DX / theory.DT, p["peak_kept"],
+            100 * p["energy_kept"]) for p in ch["pulses"])
+    sponges = ", ".join("%d cells at %g" % w for w in sl["sponges"])
+    drained = "\n".join("| %g | %.4f | %.4f | %.3f | %.4f |" % d for d in st["drained"])
     by_mode = "\n".join("| %d | %.1f | %s |" % (m, 2 * 158 / m, steps(t)) for m, t in e["by_mode"])
     by_amp = "\n".join("| %g | %s |" % (a, steps(t)) for a, t in e["by_amplitude"])
     rises, top_rise = e["rises"]
@@ -117,7 +126,7 @@ the shorter ones fall behind and trail the front as ripples.
 
 ## Volume
 
-![Relative volume drift over 10,000 steps with a drop every 100](physics/volume.png)
+![Relative volume drift over 10,000 steps with a drop every 100, without and with the volume keeper](physics/volume.png)
 
 The sum of h over the interior for 10,000 steps with a random drop every 100
 steps ({vol["drops"]} drops, seed 1, adding {vol["added"]:.2f} to a start of {vol["start"]:.0f}), less what
@@ -129,6 +138,26 @@ equation ∂h/∂t + **u**·∇h = −½·h·∇·**u** conserves ∫h² (multip
 the semi-Lagrangian advection of h interpolates and conserves neither exactly.
 Where the volume goes depends on the waves' directions ([Volume,
 understood](#volume-understood)).
+
+`Basin(conserve_volume=True)` hands the volume back: each step measures what
+its advection and height update changed in the sum of h over the water cells
+(row by row in double, in a fixed order) and, once that reaches a float step of
+the rest level per cell, shifts every water cell by it; what the shift really
+added, rounding included, is taken off what is owed. Drops, sources and the
+sponge still change the volume, and the border and the walls follow as in
+the plain step. The same drops, with the keeper and without, in the basin with
+its border walls only
+and with three 10 × 10 islands (drift in parts per million of the whole: at
+the end, and the largest):
+
+| basin | without | with `conserve_volume=True` |
+|---|---|---|
+| open | {1e6 * vr["free-open"]["final"]:+.1f} (largest {1e6 * vr["free-open"]["largest"]:.1f}) | {1e6 * vr["kept-open"]["final"]:+.3f} (largest {1e6 * vr["kept-open"]["largest"]:.3f}) |
+| three islands | {1e6 * vr["free-walled"]["final"]:+.1f} (largest {1e6 * vr["free-walled"]["largest"]:.1f}) | {1e6 * vr["kept-walled"]["final"]:+.3f} (largest {1e6 * vr["kept-walled"]["largest"]:.3f}) |
+
+A float step of 1.0 is 0.119 parts per million: with the keeper the volume
+stays within it. It is off by default, and then the step's bits are the plain
+step's; on, it gives the same bits on every target and thread count.
 
 ## Energy
 
@@ -204,44 +233,61 @@ measured limit may lie up to 0.005 % low.) Of {len(st["sweep"])} time steps from
 per step of the shortest wave follows the dispersion relation's |λ| = −c + √(c² − 1),
 c = 1 − 2·a·b·s², within {100 * st["growth_error"]:.1f} % from 1 % past the limit on (right).
 
-Left: the same basin started from white noise. The shortest waves grow until
-the nonlinear terms stop them, and then the instability stops itself: the mean
-depth falls (the ½·h·∇·u term turns the grid-scale wave into a loss of
-volume) until the time step is stable for the depth that is left, a·b ∝ H.
-Mean depth after 2,000 steps against the neutral depth (Δt_limit/Δt)²: {drained}.
+Left: the same basin started from white noise, the waves' amplitude (the
+largest |h − mean h|, solid) and the water lost (1 − mean h, dotted). Past the
+limit the shortest waves grow until the nonlinear terms stop them, and then the
+instability stops itself: the mean depth falls (the ½·h·∇·u term turns the
+grid-scale wave into a loss of volume) until the time step is stable for the
+depth that is left, a·b ∝ H, and the waves die down:
+
+| Δt | mean depth after 2,000 steps | neutral depth (Δt_limit/Δt)² | waves at their peak | waves after 2,000 steps |
+|---|---|---|---|---|
+{drained}
 
 ## Two slits
 
 ![A plane wave through two slits, and the fringes on a line behind them](physics/two-slits.png)
 
 A {sl["size"][0]} × {sl["size"][1]} basin (x across, y along), a wall across row {sl["wall_row"]} with two slits
-{sl["slit"]} cells wide, {sl["separation"]} cells apart, and a line source along row {sl["source_row"]} that adds
-{sl["amplitude"]:g}·sin(ω·n) to the height each step n. The driving frequency is that of a
+{sl["slit"]} cells wide, {sl["separation"]} cells apart, and a line source along row {sl["source_row"]}
+(`add_line_source`, amplitude {sl["amplitude"]:g}). The driving frequency is that of a
 wave {sl["wavelength"]:.0f} cells long along y in the scheme's dispersion relation (a period of
-{sl["period"]:.2f} steps). Along the bottom, the top and, behind the wall, the sides, a
-sponge {sl["sponge"]} cells deep pulls h towards H and u, v towards 0 after every step,
-so that what reaches the measuring line comes from the slits alone. After
-{sl["steps"]} steps the wave power at the driving frequency along the line y = {sl["wall_row"] + sl["distance"]},
-{sl["distance"]} cells behind the wall, gives the fringes.
+{sl["period"]:.2f} steps). The library's sponge (`Basin.sponge`) lines every edge, so that
+what reaches the measuring line comes from the slits alone. After
+{sl["steps"]} steps gauges on every cell of the line y = {sl["wall_row"] + sl["distance"]},
+{sl["distance"]} cells behind the wall, record 8 periods of the height
+(`Basin.run`); the wave power at the driving frequency along it gives the fringes.
 
 The two slits are sources in phase, so the maxima lie where the paths from them
 differ by whole wavelengths; in the far field d·sin θ = m·λ. The grid is not
 isotropic: at that frequency a wave along the diagonal is longer than one along
 an axis, so the path in wavelengths is the phase k·r of the grid's own wave that
 carries energy from the slit to the point (the wave vector on the dispersion
-relation's curve whose group velocity points there). Positions from the middle
-(cells):
+relation's curve whose group velocity points there).
 
-| m | measured | grid's own waves | λ = {sl["wavelength"]:.0f} every way | far field d·sin θ = m·λ |
-|---|---|---|---|---|
+How precisely the setup places a fringe: the sponge reflects a little (under
+1 % of a wave's amplitude at this wavelength, see [Absorbing edges](#absorbing-edges)), and those waves
+cross the line too; the fringes lie about 45 cells apart, so a reflection that small
+moves its maximum by a fraction of a cell. Measured with {len(sl["sponges"])} sponges ({sponges}),
+the maxima move by up to **{sl["largest_spread"]:.1f} cells**. The table gives their mean to the
+nearest half cell, and the positions hold to about ±0.5 cell; the figure is the
+default strength's run. Positions from the middle (cells):
+
+| m | measured (±0.5) | spread over the sponges | grid's own waves | grid's waves under the envelope | λ = {sl["wavelength"]:.0f} every way | far field d·sin θ = m·λ |
+|---|---|---|---|---|---|---|
 {fringe_rows}
 
-The measured maxima lie within **{sl["error"]:.1f} cells** of the grid's path condition; with
+The measured maxima lie within {sl["error"]:.1f} cells of the grid's path condition; with
 the same wavelength in every direction they would be off by up to {sl["isotropic_error"]:.1f} cells (the
-first fringes by about 2). The second fringes lie about a cell inside the path
-condition: there the nearer slit's wave is the stronger, which pulls the maximum
-of the sum towards the middle. The far-field formula, which ignores that the
-line is only {sl["distance"]} cells away, is off by more.
+first fringes by about 2). The maxima lie inside the path condition, the second
+fringes by about a cell, because the pattern's envelope falls off away from the
+middle: each slit's wave weakens with distance and with the angle from straight
+ahead (the dashed line in the figure, the mean of each slit alone), and a cos²
+fringe multiplied by a falling envelope peaks on its higher side, towards the
+middle. The grid's path condition under the envelope that the single slits
+measured, E·(1 + cos 2πΔ), puts the maxima within **{sl["envelope_error"]:.1f} cells** of the
+measured ones. The far-field formula, which ignores that the line is only
+{sl["distance"]} cells away, is off by more.
 
 ## Reflection and a channel
 
@@ -250,28 +296,54 @@ line is only {sl["distance"]} cells away, is off by more.
 A {ch["length"]} × {ch["width"]} basin, a Gaussian hump of h (spread {ch["spread"]} cells) against its
 left wall, at rest: with its mirror image in the wall it makes one pulse of
 half its height that runs to the far wall and back, {small["distance"]:.0f} cells in {small["steps"]:,}
-steps (two channels stepped side by side with `rm.step_all`). The peak's
+steps (three channels stepped side by side with `rm.step_all`). The peak's
 distance travelled against time gives its speed; the linear scheme's own
 prediction (its standing modes, each with its own frequency) gives what
 dispersion alone does.
 
 | pulse | speed, both ways | out | back | peak / linear scheme's at the end | energy kept |
 |---|---|---|---|---|---|
-| {small["pulse"]:g} | **{small["cells_per_step"] * theory.DX / theory.DT:.4f}** ({small["cells_per_step"]:.4f} cells/step) | {small["out"] * theory.DX / theory.DT:.4f} | {small["back"] * theory.DX / theory.DT:.4f} | {small["peak_kept"]:.3f} | {100 * small["energy_kept"]:.1f} % |
-| {big["pulse"]:g} | **{big["cells_per_step"] * theory.DX / theory.DT:.4f}** ({big["cells_per_step"]:.4f} cells/step) | {big["out"] * theory.DX / theory.DT:.4f} | {big["back"] * theory.DX / theory.DT:.4f} | {big["peak_kept"]:.3f} | {100 * big["energy_kept"]:.1f} % |
+{pulse_rows}
 
 √(g·H/2) is {theory.C_HALF:.4f} ({ch["theory_cells"]:.4f} cells per step); the linear scheme's pulse peak
 moves at {ch["linear"] * theory.DX / theory.DT:.4f}, a little slower, as dispersion makes its shape lean back.
-The small pulse runs {100 * (small["cells_per_step"] / ch["theory_cells"] - 1):+.2f} % from √(g·H/2); the one ten times higher
-{100 * (big["cells_per_step"] / ch["theory_cells"] - 1):+.1f} %, and faster out than back as it loses height: a crest of height η
-rides on deeper water and on the flow it carries, as in the shallow-water
-equations (there by 3η/2H). The end wall reflects the pulse whole: no jump in
-the peak or the energy at the turn. Loss per length: the small pulse loses
-{100 * small["energy_loss_per_100"]:.2f} % of its energy per 100 cells ({100 * (1 - small["energy_kept"]):.1f} % over the whole run), while its peak
-ends {100 * (small["peak_kept"] - 1):+.0f} % from the linear scheme's as it steepens; the one ten times higher loses
-{100 * big["energy_loss_per_100"]:.1f} % per 100 cells ({100 * (1 - big["energy_kept"]):.0f} % over the whole run; its peak first rises as its front
-steepens, then falls). This is the damping of [Energy](#energy), which grows with
-the amplitude: {big["energy_loss_per_100"] / small["energy_loss_per_100"]:.0f} times the loss per length for ten times the height.
+The {small["pulse"]:g} pulse runs {100 * (small["cells_per_step"] / ch["theory_cells"] - 1):+.2f} % from √(g·H/2); the one ten times higher
+{100 * (big["cells_per_step"] / ch["theory_cells"] - 1):+.1f} %, and faster out than back as it loses height.
+
+**Why a higher crest runs faster.** Along the channel the step's equations are
+∂h/∂t + u·∂h/∂x = −½·h·∂u/∂x and ∂u/∂t + u·∂u/∂x = −g·∂h/∂x. Their
+characteristic speeds are u ± c with c = √(g·h/2); the left-running ones
+(u − c) carry the quantity whose change is dh − (c/g)·du, which in a wave that
+runs into still water is the same everywhere, so the wave carries the flow u = ∫ g/c dh (from H to h) = 4·(c − c₀), c₀ = √(g·H/2). For a crest of height
+η ≪ H, c − c₀ ≈ c₀·η/(2H), so u ≈ 2·c₀·η/H, and the crest moves at
+
+    u + c ≈ c₀·(1 + 2·η/H + ½·η/H) = c₀·(1 + 5η/2H)
+
+(the shallow-water equations, with h·∂u/∂x in full, give c = √(g·h),
+u = 2·(c − c₀) and c₀·(1 + 3η/2H); the factor ½ makes the water's own speed count for more). The
+two small pulses, alike in dispersion and damping, differ in speed by
+**{ch["speedup_between_small"]:.1f}·η/H** (η the peak's mean height over the run) against 5/2; each also runs
+{-100 * (small["cells_per_step"] / ch["linear"] - 1 - small["mean_peak"] * ch["speedup_between_small"]):.2f} % behind what the linear scheme's pulse and that law give, an offset
+common to both. A simple wave's front turns vertical after H / (5/2·largest slope of η)
+cells: {small["breaking"]:,.0f} cells for the {small["pulse"]:g} pulse, beyond the run, but
+{big["breaking"]:.0f} cells for the {big["pulse"]:g} one. Up to there the high pulse speeds up by
+{big["early_speedup"]:.1f}·η/H over the linear scheme's; after it, its front is a bore, which a
+sharp jump would carry at about the mean of the speeds on either side,
+c₀·(1 + 5η/4H); the advection smooths it and it loses energy, and its peak
+gains {big["late_speedup"]:.1f}·η/H there ({big["speedup"]:.1f}·η/H over the whole run).
+The end wall reflects the pulse whole: no jump in the peak or the energy at the turn.
+
+**Loss per length.** The energy kept at the end over the distance travelled:
+the {small["pulse"]:g} pulse loses {100 * small["energy_loss_per_100"]:.2f} % of its energy per 100 cells
+({100 * (1 - small["energy_kept"]):.1f} % over the whole run) while its peak ends
+{100 * (small["peak_kept"] - 1):+.1f} % from the linear scheme's as it steepens; the {tiny["pulse"]:g} pulse
+{100 * tiny["energy_loss_per_100"]:.3f} % per 100 cells; the one ten times higher
+{100 * big["energy_loss_per_100"]:.1f} % per 100 cells ({100 * (1 - big["energy_kept"]):.0f} % over the whole run;
+{100 * big["loss_first_quarter"]:.1f} % per 100 cells over the first quarter of its path and
+{100 * big["loss_last_quarter"]:.1f} % over the last, more in between;
+its peak first rises as its front steepens, then falls). This is the damping of
+[Energy](#energy), which grows with the amplitude: {big["energy_loss_per_100"] / small["energy_loss_per_100"]:.0f} times the loss per
+length for ten times the height, {small["energy_loss_per_100"] / tiny["energy_loss_per_100"]:.1f} times for twice the height.
 
 ## Where the scheme departs from the continuum
 
@@ -288,8 +360,9 @@ the amplitude: {big["energy_loss_per_100"] / small["energy_loss_per_100"]:.0f} t
   semi-Lagrangian advection's interpolation, the faster the shorter and the
   higher they are (e-folding time about proportional to 1/amplitude).
 - Volume: not conserved exactly, because the height equation is not in
-  conservative form and the advection interpolates; the drift is small (parts
-  per million over 10,000 steps of drops) but nonzero.
+  conservative form (it keeps ∫h², not ∫h) and the advection interpolates; the
+  drift is small (parts per million over 10,000 steps of drops) but nonzero,
+  and `conserve_volume=True` holds it within a float step per cell.
 """ + ("\n" + tank_page.render(n["tank"]) if "tank" in n else "")
 
 
@@ -297,3 +370,8 @@ def steps(tau):
     if tau == float("inf"):
         return "no measurable decay"
     return "%s steps" % format(round(tau, -2 if tau > 1000 else 0), ",.0f")
+
+
+def half_cell(x):
+    """x to the nearest half cell."""
+    return round(2 * x) / 2 + 0.0

@@ -128,7 +128,8 @@ in open water meets the walls mostly head-on, as waves along the axes;
 corners and islands scatter it into oblique waves, so the loss term
 falls away and the gain remains. Neither the wall treatment nor the
 precision makes it: it is the scheme's (∫h² is what its equation keeps, see
-[Volume](#volume)), and the step's bits stay as they are.
+[Volume](#volume)), and the plain step keeps its bits; `conserve_volume=True`
+hands the drift back.
 
 ### A harbour's response
 

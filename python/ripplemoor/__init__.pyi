@@ -19,7 +19,7 @@ class Basin:
     def __init__(self, width: SupportsIndex = 160, height: SupportsIndex = 160, *,
                  cell_size: SupportsFloat = 0.3125, timestep: SupportsFloat = 0.0625,
                  gravity: SupportsFloat = 10.0, rest_height: SupportsFloat = 1.0,
-                 threads: SupportsIndex | None = None) -> None: ...
+                 threads: SupportsIndex | None = None, conserve_volume: bool = False) -> None: ...
     @property
     def width(self) -> int: ...
     @property
@@ -34,6 +34,8 @@ class Basin:
     def rest_height(self) -> float: ...
     threads: int
     """Threads that step() uses; set None for the default by size."""
+    conserve_volume: bool
+    """Whether each step hands its scheme's volume change back to the water."""
     color_mode: int
     """The colour mode, 0 to 6; other values raise ValueError."""
     @property

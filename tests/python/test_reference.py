@@ -34,7 +34,7 @@ def documented():
 def test_the_basin_shows_its_constructor_and_every_methods_parameters():
     assert str(inspect.signature(rm.Basin)) == (
         "(width=160, height=160, *, cell_size=0.3125, timestep=0.0625, gravity=10.0, rest_height=1.0, "
-        "threads=None)")
+        "threads=None, conserve_volume=False)")
     basin = rm.Basin(4, 4)
     assert list(inspect.signature(basin.add_drop).parameters) == ["cx", "cy", "radius", "increment"]
     assert list(inspect.signature(basin.field).parameters) == ["name"]

@@ -52,9 +52,9 @@ inline void writeBytes(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// A PNG written by libpng's simplified writer in the given format.
-inline void writePng(const std::string& path, int width, int height, uint32_t format,
-                     const std::vector<png_byte>& pixels)
+// A PNG written by libpng's simplified writer in the given format (the linear
+// formats take 16-bit samples, stored as given).
+inline void writePng(const std::string& path, int width, int height, uint32_t format, const void* pixels)
 {
     png_image image;
     std::memset(&image, 0, sizeof image);
@@ -62,7 +62,13 @@ inline void writePng(const std::string& path, int width, int height, uint32_t fo
     image.width = png_uint_32(width);
     image.height = png_uint_32(height);
     image.format = format;
-    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr)) << image.message;
+    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, pixels, 0, nullptr)) << image.message;
+}
+
+inline void writePng(const std::string& path, int width, int height, uint32_t format,
+                     const std::vector<png_byte>& pixels)
+{
+    writePng(path, width, height, format, pixels.data());
 }
 
 inline uint32_t crc32Of(const std::string& bytes)

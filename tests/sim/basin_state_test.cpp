@@ -100,6 +100,31 @@ TEST(BasinState, RestoredBasinHasTheConfigurationAndStepsOnToTheOriginalsBits)
     EXPECT_EQ(copy.stateHash(), original.stateHash());
 }
 
+TEST(BasinState, TheRangesAreSavedModeByModeAsMaxMinScaleAndRestored)
+{
+    // The layout older states were written in: modes 1 to 6, each max, min, scale.
+    Basin b(BasinConfig{});
+    for (int mode = MODE_H; mode < MODE_COUNT; ++mode)
+        b.ranges[mode] = Range{float(10 * mode), float(10 * mode + 1), float(10 * mode + 2)};
+    const Bytes saved = saveBasinState(b);
+    const size_t at = payloadOf(saved, "RNGS");
+    ASSERT_EQ(at + 4 * 18, payloadOf(saved, "DGEN") - 12);
+    for (size_t k = 0; k < 18; ++k) {
+        uint32_t bits = 0; // little-endian on every processor
+        for (size_t b = 0; b < 4; ++b)
+            bits |= uint32_t(saved[at + 4 * k + b]) << (8 * b);
+        float value;
+        std::memcpy(&value, &bits, 4);
+        EXPECT_EQ(value, float(10 * (1 + k / 3) + k % 3)) << "float " << k;
+    }
+    const Basin copy = restoreBasinState(saved.data(), saved.size());
+    for (int mode = MODE_H; mode < MODE_COUNT; ++mode) {
+        EXPECT_EQ(copy.ranges[mode].max, float(10 * mode)) << mode;
+        EXPECT_EQ(copy.ranges[mode].min, float(10 * mode + 1)) << mode;
+        EXPECT_EQ(copy.ranges[mode].scale, float(10 * mode + 2)) << mode;
+    }
+}
+
 TEST(BasinState, EveryPartOfTheConfigurationTravels)
 {
     // One setting changed at a time: the restored basin must differ from one

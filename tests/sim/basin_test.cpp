@@ -204,8 +204,8 @@ TEST_P(ThreadCounts, AZeroHeightMinimumKeepsTheSignTheOneThreadOrderGives)
         updateHeight(b);
         ASSERT_EQ(b.h[size_t(b.cellIndex(3, 2))], 0.0f);
         ASSERT_TRUE(std::signbit(b.h[size_t(b.cellIndex(3, 2))])) << "the planted -0 must survive the update";
-        EXPECT_EQ(b.hMin, 0.0f);
-        EXPECT_TRUE(std::signbit(b.hMin)) << threads << " threads";
+        EXPECT_EQ(b.ranges[MODE_H].min, 0.0f);
+        EXPECT_TRUE(std::signbit(b.ranges[MODE_H].min)) << threads << " threads";
     }
 }
 
@@ -339,7 +339,7 @@ TEST(BasinConfiguration, ScalesTheSeedsNumbersToTheBasin)
     c.height = 7;
     c.restHeight = 2.0f;
     Basin b(c);
-    EXPECT_EQ(b.hMax, 2.0f);
+    EXPECT_EQ(b.ranges[MODE_H].max, 2.0f);
     EXPECT_EQ(b.h[500], 2.0f);
     // The cap is 1.1 times the rest height.
     b.addDrop(10, 3, 2, 5.0f);

@@ -45,6 +45,42 @@ TEST_F(SimTest, DumpWritesFloatsLowByteFirstInFieldOrder)
     EXPECT_EQ(slot(bytes, 8 * CELL_COUNT + 17), (Slot{0x01, 0x00, 0x00, 0x80}));
 }
 
+TEST_F(SimTest, EachRangeVariableHasItsNameItsModesSlotAndItsPlaceInTheDump)
+{
+    // The names the front ends use (Python's ranges(), replay), in the dump's order.
+    float* const named[] = {&hMax,           &hMin,           &hScale,         &heightChangeMax,
+                            &heightChangeMin, &heightChangeScale, &heightAccelMax, &heightAccelMin,
+                            &heightAccelScale, &speedSqMax,    &speedSqMin,     &speedSqScale,
+                            &flowDirectionMax, &flowDirectionMin, &flowDirectionScale, &energyProductMax,
+                            &energyProductMin, &energyProductScale};
+    const char* const names[] = {"hMax", "hMin", "hScale", "heightChangeMax", "heightChangeMin", "heightChangeScale",
+                                 "heightAccelMax", "heightAccelMin", "heightAccelScale", "speedSqMax", "speedSqMin",
+                                 "speedSqScale", "flowDirectionMax", "flowDirectionMin", "flowDirectionScale",
+                                 "energyProductMax", "energyProductMin", "energyProductScale"};
+    const std::vector<NamedRange>& ranges = rangeVariables();
+    ASSERT_EQ(ranges.size(), 18u);
+    for (size_t k = 0; k < 18; ++k) {
+        SCOPED_TRACE(names[k]);
+        EXPECT_EQ(ranges[k].name, names[k]);
+        EXPECT_EQ(ranges[k].mode, ColorMode(MODE_H + k / 3));
+        EXPECT_EQ(&ranges[k].of(basin), named[k]);
+        const Range& r = basin.ranges[MODE_H + k / 3];
+        EXPECT_EQ(named[k], k % 3 == 0 ? &r.max : k % 3 == 1 ? &r.min : &r.scale);
+        // Written alone, it shows in its own slot of the dump and nowhere else.
+        const std::vector<unsigned char> before = stateBytes();
+        *named[k] = fromBits(0x41000000u + uint32_t(k));
+        const std::vector<unsigned char> after = stateBytes();
+        const uint32_t value = 0x41000000u + uint32_t(k);
+        const size_t at = 8 * size_t(CELL_COUNT) + k;
+        EXPECT_EQ(slot(after, at), (Slot{uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), 0x41}));
+        for (size_t other = 8 * size_t(CELL_COUNT); other < 8 * size_t(CELL_COUNT) + 18; ++other) {
+            if (other != at) {
+                EXPECT_EQ(slot(after, other), slot(before, other)) << "slot " << other;
+            }
+        }
+    }
+}
+
 TEST(StateHash, FnvMatchesTheReferenceValues)
 {
     const unsigned char text[] = {'f', 'o', 'o', 'b', 'a', 'r'};

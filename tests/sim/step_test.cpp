@@ -290,11 +290,13 @@ void stepByStages(Basin& b)
 {
     b.refreshWalls();
     b.refreshBed();
+    const double volumeBefore = volumeBeforeStep(b);
     advectOverBed(b, [&] { advect(b, b.h, ADVECT_H); });
     advect(b, b.u, ADVECT_U);
     advect(b, b.v, ADVECT_V);
     updateHeight(b);
     updateVelocities(b);
+    keepVolume(b, volumeBefore);
     ++b.steps;
     driveSources(b);
     applySponge(b);

@@ -195,19 +195,54 @@ def volume_drift(steps, every, seed):
     return drift, start, added
 
 
+ISLANDS = [(40, 50), (100, 110), (110, 40)]
+
+
+def basin_volume_drift(conserve, islands, steps=10000, every=100, seed=1):
+    """As volume_drift, on a Basin of its own, with three 10 × 10 islands or
+    none, and the volume keeper on or off; the sum over the water cells."""
+    b = rm.Basin(N, N, threads=1, conserve_volume=conserve)
+    for x, y in ISLANDS[:3 if islands else 0]:
+        b.walls[y:y + 10, x:x + 10] = True
+    b.reset()
+    b.seed(seed)
+    water = ~b.walls[INTERIOR, INTERIOR]
+    total = lambda: float(b.h[INTERIOR, INTERIOR][water].sum(dtype=np.float64))
+    start, added = total(), 0.0
+    drift = np.empty(steps + 1)
+    drift[0] = 0
+    for n in range(1, steps + 1):
+        if (n - 1) % every == 0:
+            before = total()
+            b.random_drop()
+            added += total() - before
+        b.step(1)
+        drift[n] = (total() - start - added) / start
+    return drift
+
+
 def volume(figures, steps=10000, every=100, seed=1):
     import matplotlib.pyplot as plt
     drift, start, added = volume_drift(steps, every, seed)
-    fig, ax = plt.subplots(figsize=(7, 4))
-    ax.plot(np.arange(steps + 1), drift * 1e6)
-    ax.set_xlabel("step (a random drop every %d)" % every)
-    ax.set_ylabel("volume drift, parts per million")
-    ax.set_title("Σh over the interior, less what the drops added")
+    runs = {(keep, walled): basin_volume_drift(keep, walled, steps, every, seed)
+            for keep in (False, True) for walled in (False, True)}
+    fig, (left, right) = plt.subplots(1, 2, figsize=(11, 4))
+    t = np.arange(steps + 1)
+    for keep, ax in ((False, left), (True, right)):
+        ax.plot(t, runs[keep, False] * 1e6, lw=0.8, label="open")
+        ax.plot(t, runs[keep, True] * 1e6, lw=0.8, label="three islands")
+        ax.set_xlabel("step (a random drop every %d)" % every)
+        ax.set_ylabel("volume drift, parts per million")
+        ax.legend(fontsize=8)
+    left.set_title("Σh over the water, less what the drops added")
+    right.set_title("the same with conserve_volume=True")
     fig.tight_layout()
-    fig.savefig(os.path.join(figures, "volume.png"), dpi=100)
+    fig.savefig(os.path.join(figures, "volume.png"), dpi=80)
     plt.close(fig)
+    kept = {"%s-%s" % ("kept" if k else "free", "walled" if w else "open"):
+            {"final": float(d[-1]), "largest": float(np.abs(d).max())} for (k, w), d in runs.items()}
     return {"final_drift": drift[-1], "max_drift": np.abs(drift).max(), "added": added,
-            "start": start, "drops": steps // every}
+            "start": start, "drops": steps // every, "runs": kept}
 
 
 # --- energy ------------------------------------------------------------------------
@@ -348,18 +383,22 @@ def energy(figures):
 
 
 def noise_amplitudes(timestep, size=48, steps=2000, amplitude=1e-5, seed=3):
-    """Largest |h − H| after each step of a size × size basin with that time
-    step, started at rest plus white noise of that amplitude (every wave of
-    the basin at once), and the mean depth at the end."""
+    """The waves' amplitude, the largest |h − mean h| over the interior, after
+    each step of a size × size basin with that time step, started at rest plus
+    white noise of that amplitude (every wave of the basin at once); and the
+    mean depth after each step."""
     basin = rm.Basin(size, size, timestep=timestep, threads=1)
     noise = np.random.default_rng(seed).standard_normal((size - 2, size - 2))
     basin.h[1:-1, 1:-1] = 1 + amplitude * noise
     h = basin.h[1:-1, 1:-1]
-    out = [float(np.abs(h - np.float32(1)).max())]
-    for _ in range(steps):
-        basin.step(1)
-        out.append(float(np.abs(h - np.float32(1)).max()))
-    return np.array(out), float(h.mean(dtype=np.float64))
+    waves, means = [], []
+    for n in range(steps + 1):
+        if n:
+            basin.step(1)
+        mean = h.mean(dtype=np.float64)
+        waves.append(float(np.abs(h - mean).max()))
+        means.append(float(mean))
+    return np.array(waves), np.array(means)
 
 
 def shortest_wave(timestep, size=48, steps=3000, amplitude=1e-6, stop=1e-4):
@@ -423,14 +462,17 @@ def stability(figures, size=48):
     drained = []
 
     fig, (left, right) = plt.subplots(1, 2, figsize=(10, 4))
-    for dt in (0.0625, 0.098, 0.0995, 0.1025, 0.11):
-        a, mean = noise_amplitudes(dt, size)
-        left.semilogy(np.arange(len(a)), a, lw=0.8, label="Δt = %g" % dt)
+    for i, dt in enumerate((0.0625, 0.098, 0.0995, 0.1025, 0.11)):
+        waves, means = noise_amplitudes(dt, size)
+        steps = np.arange(len(waves))
+        left.semilogy(steps, waves, lw=0.8, color="C%d" % i, label="Δt = %g" % dt)
         if dt > limit:
-            drained.append((dt, mean, (limit / dt) ** 2))
+            left.semilogy(steps, 1 - means, lw=0.8, ls=":", color="C%d" % i)
+            drained.append((dt, means[-1], (limit / dt) ** 2, waves.max(), waves[-1]))
+    left.set_ylim(1e-6, 1)
     left.set_xlabel("step")
-    left.set_ylabel("largest |h − H| (length)")
-    left.set_title("White noise of amplitude 10⁻⁵, %d × %d basin" % (size, size))
+    left.set_ylabel("largest |h − mean h| (length); dotted: 1 − mean h")
+    left.set_title("White noise of amplitude 10⁻⁵, %d × %d basin" % (size, size), fontsize=10)
     left.legend(fontsize=8)
     dts = np.linspace(sweep[0], sweep[-1], 600)
     right.plot(dts, theory.growth_per_step(dts, s2), "k-", lw=1, label="dispersion relation, shortest wave")
@@ -455,72 +497,73 @@ def stability(figures, size=48):
 
 
 class TwoSlits:
-    """A plane wave from a line source, through a wall with two slits, into a
-    basin whose far side and edges soak waves up (a sponge of damped cells,
-    applied between steps), so that what reaches the measuring line comes
-    from the slits alone."""
+    """A plane wave from the library's line source, through a wall with two
+    slits, into a basin whose edges soak waves up (the library's sponge on
+    every edge), so that what reaches the measuring line comes from the slits
+    alone."""
 
     def __init__(self, width=301, height=300, separation=40, slit=3, wall_row=80,
-                 source_row=40, wavelength=10.0, amplitude=2e-4, sponge=28):
+                 source_row=40, wavelength=10.0, amplitude=7e-4, sponge=28, strength=0.25, opened=(0, 1)):
         self.basin = b = rm.Basin(width, height, threads=1)
         self.centre = width // 2
         self.separation, self.slit, self.wall_row = separation, slit, wall_row
-        self.source_row, self.sponge = source_row, sponge
+        self.source_row, self.sponge, self.strength = source_row, sponge, strength
         self.slits = (self.centre - separation // 2, self.centre + separation - separation // 2)
         b.walls[wall_row, :] = True
-        for x in self.slits:
+        for i in opened:
+            x = self.slits[i]
             b.walls[wall_row, x - slit // 2:x - slit // 2 + slit] = False
         b.reset()
         # The driving frequency of a plane wave of this wavelength along y.
         self.omega_dt = float(theory.discrete_omega_dt(0.0, 2 * np.pi / wavelength))
         self.amplitude = amplitude
-        self.n = 0
-        # Damping rises as the square of the depth into the sponge.
-        ramp = lambda d: 1 - 0.15 * (np.clip(d, 0, None) / sponge) ** 2
-        y, x = np.mgrid[0:height, 0:width]
-        depth = np.maximum.reduce([sponge - y,
-                                   y - (height - 1 - sponge),
-                                   np.where(y > wall_row, sponge - x, 0),
-                                   np.where(y > wall_row, x - (width - 1 - sponge), 0)])
-        self.damp = np.where(depth > 0, ramp(depth), 1.0).astype(np.float32)
-        self.damped = depth > 0
+        # A soft source: it moves the surface of its row and lets every wave pass.
+        b.add_line_source(1, source_row, width - 2, source_row, period=self.period * b.timestep,
+                          amplitude=amplitude, ramp=3.0)
+        b.sponge(sponge, edges="nesw", strength=strength)
+
+    @property
+    def period(self):
+        """The driving period in steps."""
+        return 2 * np.pi / self.omega_dt
+
+    @property
+    def n(self):
+        return self.basin.steps_since_reset
 
     def step(self, n):
-        b, w = self.basin, self.omega_dt
-        row = b.h[self.source_row, 1:-1]
-        for _ in range(n):
-            # A soft source: it adds to the height and lets every wave pass.
-            ramp = min(1.0, self.n / (3 * 2 * np.pi / w))
-            row += np.float32(self.amplitude * ramp * np.sin(w * self.n))
-            b.step(1)
-            for f, rest in ((b.h, np.float32(b.rest_height)), (b.u, 0), (b.v, 0)):
-                f[self.damped] = rest + (f[self.damped] - rest) * self.damp[self.damped]
-            self.n += 1
+        self.basin.step(n)
 
     def intensity(self, rows, periods=8):
         """|complex amplitude|² at the driving frequency along each row, from
-        whole periods of the height."""
+        whole periods of the height recorded by gauges on every water cell."""
         b, w = self.basin, self.omega_dt
-        steps = int(round(periods * 2 * np.pi / w))
+        steps = int(round(periods * self.period))
+        places = [(x, y) for y in rows for x in range(1, b.width - 1)]
+        start = self.n
+        record = b.run(steps, gauges=places)["gauge_h"].values.astype(np.float64)
+        phase = np.exp(-1j * w * (start + np.arange(1, steps + 1)))
         total = np.zeros((len(rows), b.width), dtype=np.complex128)
-        for _ in range(steps):
-            self.step(1)
-            total += (b.h[rows, :] - b.rest_height) * np.exp(-1j * w * self.n)
+        total[:, 1:-1] = ((record - b.rest_height) * phase[:, None]).sum(axis=0).reshape(len(rows), -1)
         return np.abs(2 * total / steps) ** 2
 
-    def theory_maxima(self, row, orders, isotropic=False):
-        """Cells x on the row where the paths from the two slits differ by m
-        wavelengths, in phase: for the grid's own waves (anisotropic), or for
-        the wavelength along y in every direction."""
-        x = np.linspace(0, self.basin.width - 1, 4001)
+    def path_difference(self, row, x, isotropic=False):
+        """The difference in wavelengths of the paths from the two slits to
+        the cells x of the row: for the grid's own waves (anisotropic), or for
+        the wavelength along y in every direction. Rises with x."""
         dy = row - self.wall_row
         if isotropic:
             k = 2 * np.pi / self.wavelength_y()
             phases = [k * np.hypot(x - s, dy) for s in self.slits]
         else:
             phases = [theory.phase_from_source(self.omega_dt, x - s, dy) for s in self.slits]
-        difference = (phases[0] - phases[1]) / (2 * np.pi)  # rises with x
-        return [float(np.interp(m, difference, x)) for m in orders]
+        return (phases[0] - phases[1]) / (2 * np.pi)
+
+    def theory_maxima(self, row, orders, isotropic=False):
+        """Cells x on the row where the paths from the two slits differ by m
+        wavelengths, in phase."""
+        x = np.linspace(0, self.basin.width - 1, 4001)
+        return [float(np.interp(m, self.path_difference(row, x, isotropic), x)) for m in orders]
 
     def wavelength_y(self):
         kx, ky = theory.wave_vectors(self.omega_dt, [np.pi / 2])
@@ -538,21 +581,54 @@ def maxima(profile, centre, reach):
     return np.array(found)
 
 
-def two_slits(figures, distance=150, settle=900):
-    import matplotlib.pyplot as plt
-    slits = TwoSlits(width=401)
-    b = slits.basin
+def envelope_maxima(slits, row, single, orders):
+    """Maxima of the grid's two-slit pattern under the envelope the single
+    slits measured: E·(1 + cos 2πΔ), E the mean of their wave power on the row
+    and Δ the grid's path difference; near each order."""
+    x = np.linspace(slits.centre - 110, slits.centre + 110, 8801)
+    envelope = np.interp(x, np.arange(len(single)), single)
+    pattern = envelope * (1 + np.cos(2 * np.pi * slits.path_difference(row, x)))
+    found = x[1:-1][(pattern[1:-1] > pattern[:-2]) & (pattern[1:-1] >= pattern[2:])]
+    return [float(found[np.argmin(np.abs(found - g))]) for g in slits.theory_maxima(row, orders)]
+
+
+# The sponges the fringes are measured with: (width, strength). Each reflects
+# a little, differently, and the fringes move with them.
+SLIT_SPONGES = ((28, 0.15), (28, 0.25), (28, 0.5), (28, 1.0), (40, 0.25))
+
+
+def fringes(distance, settle, sponge, strength, opened=(0, 1)):
+    """The wave power along the line distance cells behind the wall, and the
+    run that made it."""
+    slits = TwoSlits(width=401, sponge=sponge, strength=strength, opened=opened)
     slits.step(settle)
     row = slits.wall_row + distance
-    intensity = slits.intensity([row])[0]
-    snapshot = b.h.copy()
+    return slits.intensity([row])[0], slits, row
+
+
+def two_slits(figures, distance=150, settle=900):
+    import matplotlib.pyplot as plt
     orders = [-2, -1, 0, 1, 2]
+    runs = []
+    for width, strength in SLIT_SPONGES:
+        intensity, slits, row = fringes(distance, settle, width, strength)
+        found = maxima(intensity, slits.centre, 100)
+        grid = slits.theory_maxima(row, orders)
+        runs.append((width, strength, intensity, slits,
+                     [float(found[np.argmin(np.abs(found - g))]) for g in grid]))
+    # The figure and the envelope come from the library's default strength.
+    _, _, intensity, slits, _ = runs[1]
+    b = slits.basin
+    snapshot = b.h.copy()
+    single = sum(fringes(distance, settle, 28, 0.25, opened=(i,))[0] for i in (0, 1)) / 2
     grid = slits.theory_maxima(row, orders)
     plain = slits.theory_maxima(row, orders, isotropic=True)
     far = [slits.centre + distance * np.tan(np.arcsin(m * slits.wavelength_y() / slits.separation))
            for m in orders]
-    found = maxima(intensity, slits.centre, 100)
-    measured = [float(found[np.argmin(np.abs(found - g))]) for g in grid]
+    enveloped = envelope_maxima(slits, row, single, orders)
+    every = np.array([r[4] for r in runs])
+    measured = every.mean(axis=0)
+    spread = every.max(axis=0) - every.min(axis=0)
 
     fig, (left, right) = plt.subplots(1, 2, figsize=(11, 4.6), gridspec_kw={"width_ratios": [1, 1.25]})
     eta = np.ma.masked_array(snapshot - b.rest_height, b.walls)
@@ -565,7 +641,8 @@ def two_slits(figures, distance=150, settle=900):
     left.set_title("h − H after %d steps" % slits.n)
     fig.colorbar(image, ax=left, shrink=0.8, label="h − H (length)")
     x = np.arange(b.width)
-    right.plot(x, intensity / intensity.max(), "C0", lw=1, label="measured")
+    right.plot(x, intensity / intensity.max(), "C0", lw=1, label="measured, two slits")
+    right.plot(x, single / intensity.max(), "C2", lw=1, ls="--", label="one slit (mean of each alone)")
     for i, (g, p) in enumerate(zip(grid, plain)):
         right.axvline(g, color="k", lw=0.8, label="grid's own waves" if i == 0 else None)
         right.axvline(p, color="C3", lw=0.8, ls=":", label="same λ every way" if i == 0 else None)
@@ -573,17 +650,21 @@ def two_slits(figures, distance=150, settle=900):
     right.set_xlabel("x (cells) on the line y = %d, %d cells behind the wall" % (row, distance))
     right.set_ylabel("mean wave power (of the largest)")
     right.set_title("Fringes: maxima where the paths differ by m·λ")
-    right.legend(fontsize=8, loc="upper right")
+    right.set_ylim(0, 1.3)
+    right.legend(fontsize=8, loc="upper center", ncol=2)
     fig.tight_layout()
-    fig.savefig(os.path.join(figures, "two-slits.png"), dpi=100)
+    fig.savefig(os.path.join(figures, "two-slits.png"), dpi=80)
     plt.close(fig)
-    return {"orders": orders, "measured": measured, "grid": grid, "isotropic": plain, "far": far,
-            "wavelength": slits.wavelength_y(), "period": 2 * np.pi / slits.omega_dt,
+    return {"orders": orders, "measured": [float(m) for m in measured], "spread": [float(s) for s in spread],
+            "largest_spread": float(spread.max()), "sponges": SLIT_SPONGES,
+            "grid": grid, "isotropic": plain, "far": far, "enveloped": enveloped,
+            "wavelength": slits.wavelength_y(), "period": slits.period,
             "separation": slits.separation, "slit": slits.slit, "distance": distance,
-            "centre": slits.centre, "wall_row": slits.wall_row, "source_row": slits.source_row, "sponge": slits.sponge,
-            "amplitude": slits.amplitude,
+            "centre": slits.centre, "wall_row": slits.wall_row, "source_row": slits.source_row,
+            "sponge": slits.sponge, "strength": slits.strength, "amplitude": slits.amplitude,
             "size": (b.width, b.height), "steps": slits.n,
             "error": max(abs(m - g) for m, g in zip(measured, grid)),
+            "envelope_error": max(abs(m - e) for m, e in zip(measured, enveloped)),
             "isotropic_error": max(abs(m - p) for m, p in zip(measured, plain))}
 
 
@@ -643,11 +724,21 @@ def pulse_track(times, profiles, spread=10.0):
     return out[:, 0], out[:, 1], out[:, 2], out[:, 3] == 1
 
 
-def channel(figures, amplitudes=(0.004, 0.04), length=1000, width=20):
+def loss_per_100(d, kept, span=None):
+    """The fraction of its energy a pulse loses per 100 cells travelled, from
+    the energy kept at the ends of a span of distance (the whole run by
+    default): 1 − (E_end / E_start)^(100 / distance)."""
+    lo, hi = (d[0], d[-1]) if span is None else span
+    e0, e1 = np.interp([lo, hi], d, kept)
+    return 1 - (e1 / e0) ** (100 / (hi - lo))
+
+
+def channel(figures, amplitudes=(0.002, 0.004, 0.04), length=1000, width=20):
     import matplotlib.pyplot as plt
     times, profiles, linear, energy = channel_pulses(amplitudes, length, width)
     cells_per_step = theory.C_HALF * theory.DT / theory.DX
     lt, ld, lpeak, _ = pulse_track(times, linear)
+    linear_speed = np.polyfit(lt, ld, 1)[0]
     results = []
     fig, (left, middle, right) = plt.subplots(1, 3, figsize=(14, 4))
     for j, a in enumerate(amplitudes):
@@ -657,15 +748,30 @@ def channel(figures, amplitudes=(0.004, 0.04), length=1000, width=20):
         # pulse disperses), and the energy, both per distance travelled.
         ratio = peak / np.interp(t, lt, a * lpeak)
         kept = np.interp(t, times, energy[j]) / energy[j][0]
-        energy_loss = -np.polyfit(d, np.log(kept), 1)[0] * 100
-        results.append({"amplitude": a, "pulse": a / 2, "cells_per_step": fit(t >= 0),
+        quarter = (d[-1] - d[0]) / 4
+        speed = fit(t >= 0)
+        # Where the front of a simple wave moving at c₀·(1 + 5η/2H) turns
+        # vertical: after H / (5/2 · the largest slope of η) cells.
+        breaking = 1 / (2.5 * (a / 2) / (10.0 * np.sqrt(np.e)))
+        early = d <= breaking
+        results.append({"amplitude": a, "pulse": a / 2, "cells_per_step": speed,
                         "out": fit(~back), "back": fit(back), "distance": float(d[-1]),
                         "peak_kept": float(ratio[-1]), "energy_kept": float(kept[-1]),
-                        "energy_loss_per_100": energy_loss, "steps": int(t[-1])})
+                        "mean_peak": float(peak.mean()),
+                        # The speed-up over the linear scheme's pulse, per unit of η/H
+                        # (η the peak's mean height over the run).
+                        "speedup": float((speed / linear_speed - 1) / peak.mean()),
+                        "breaking": float(breaking),
+                        "early_speedup": float((fit(early) / linear_speed - 1) / peak[early].mean()),
+                        "late_speedup": (float((fit(~early) / linear_speed - 1) / peak[~early].mean())
+                                         if (~early).sum() > 2 else None),
+                        "energy_loss_per_100": float(loss_per_100(d, kept)),
+                        "loss_first_quarter": float(loss_per_100(d, kept, (d[0], d[0] + quarter))),
+                        "loss_last_quarter": float(loss_per_100(d, kept, (d[-1] - quarter, d[-1]))),
+                        "steps": int(t[-1])})
         left.plot(d, peak / (a / 2), ".", ms=2, color="C%d" % j, label="measured, pulse %g" % (a / 2))
         middle.plot(d, kept, ".", ms=2, color="C%d" % j, label="pulse %g" % (a / 2))
         right.plot(t, d - cells_per_step * t, ".", ms=2, color="C%d" % j, label="measured, pulse %g" % (a / 2))
-    linear_speed = np.polyfit(lt, ld, 1)[0]
     left.plot(ld, lpeak / (lpeak[0]), "k-", lw=1, label="linear scheme (dispersion only)")
     right.plot(lt, ld - cells_per_step * lt, "k-", lw=1, label="linear scheme")
     for ax in (left, middle):
@@ -681,7 +787,12 @@ def channel(figures, amplitudes=(0.004, 0.04), length=1000, width=20):
     for ax in (left, middle, right):
         ax.legend(fontsize=8)
     fig.tight_layout()
-    fig.savefig(os.path.join(figures, "channel.png"), dpi=100)
+    fig.savefig(os.path.join(figures, "channel.png"), dpi=80)
     plt.close(fig)
+    # Between the two small pulses dispersion and damping are alike, so the
+    # difference of their speeds is the height's own effect.
+    low, high = results[0], results[1]
+    between = ((high["cells_per_step"] - low["cells_per_step"]) / linear_speed
+               / (high["mean_peak"] - low["mean_peak"]))
     return {"length": length, "width": width, "spread": 10, "pulses": results, "linear": linear_speed,
-            "theory_cells": cells_per_step}
+            "theory_cells": cells_per_step, "speedup_between_small": float(between)}
