@@ -143,7 +143,9 @@ TEST(Replay, BadInputStopsWithLineNumberAndStatusTwo)
     expectError("basin 10 10 0.3 0.05 -1 1\n", "1: cannot make the basin: gravity must be a finite positive number, got -1.000000");
     expectError("basin 65536 65536\n", "1: cannot make the basin: a basin of 65536 x 65536 cells has too many cells (at most 2147483647)");
     // The largest basin whose cells an int still counts, where it does not fit in memory.
-    const long long largestMiB = 46340LL * 46340 * 46 >> 20;
+    // 54 bytes a cell: thirteen float fields (the nine, the step's two advected
+    // velocities, the bed and its copy) and the wall mask and its copy.
+    const long long largestMiB = 46340LL * 46340 * 54 >> 20;
     if (largestMiB > physicalMiB())
         expectError("basin 46340 46340\n", "1: cannot make the basin: a basin of 46340 x 46340 cells needs " +
                                                std::to_string(largestMiB) + " MiB, more than this machine's memory (" +
