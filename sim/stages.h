@@ -77,10 +77,10 @@ struct StagePath {
     void (*updateVelocities)(const VelocityArrays&);
     bool vector; // the kernel: it visits cells in another order than the reference
 };
-constexpr StagePath PORTABLE_PATH{portable::sampleDepartures, portable::updateHeightInterior,
-                                  portable::updateVelocities, false};
-constexpr StagePath KERNEL_PATH{kernel::sampleDepartures, kernel::updateHeightInterior, kernel::updateVelocities,
-                                true};
+inline constexpr StagePath PORTABLE_PATH{portable::sampleDepartures, portable::updateHeightInterior,
+                                         portable::updateVelocities, false};
+inline constexpr StagePath KERNEL_PATH{kernel::sampleDepartures, kernel::updateHeightInterior,
+                                       kernel::updateVelocities, true};
 
 // The kernel where a target is chosen and its blocks fit the basin, else the
 // portable loops.
