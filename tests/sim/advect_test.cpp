@@ -331,6 +331,7 @@ void advectInvalidKind(int kind)
     std::fputs("advect returned", stderr);
 }
 
+// The program's advect by kind number (app/program.h) keeps the program's exit.
 TEST_F(SimTest, InvalidKindExitsWithStatusOneSilentlyAndChangesNothing)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
