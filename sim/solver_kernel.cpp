@@ -312,10 +312,12 @@ HWY_NOINLINE void sampleRows(const AdvectArrays& arrays)
 }
 
 // Rows per walk up the columns. A walk touches a few cache lines per row of each
-// array, and the next column of blocks shares the lines at its edge: in walks this
-// short those lines are still in the nearest cache when it comes (one walk up a
-// 2,048-row band would leave them in memory).
-constexpr int WALK_ROWS = 64;
+// array, and the next column of blocks shares the lines at its edge, which must
+// still be in a near cache when it comes. Where a row is a power of two bytes
+// long, every row's lines of every array fall into the same few sets of the
+// caches: eight rows of four arrays still fit a set of L2 at 4,096 cells a row
+// (a walk up a whole band left them to L3 or memory).
+constexpr int WALK_ROWS = 8;
 
 // This target's sampling loops, by kind and walls, a walk at a time.
 struct RowLoops {
