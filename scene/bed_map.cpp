@@ -138,15 +138,6 @@ BedMap decodeBedMap(const unsigned char* data, size_t size, uint64_t maxPixels)
 
 BedMap readBedMapFile(const std::string& path)
 {
-    std::vector<unsigned char> bytes;
-    try {
-        bytes = readPictureFile(path, "bed map");
-    } catch (const PictureFileError& e) {
-        throw BedMapError(e.what());
-    }
-    try {
-        return decodeBedMap(bytes.data(), bytes.size());
-    } catch (const BedMapError& e) {
-        throw BedMapError("the bed map '" + path + "': " + e.what());
-    }
+    return readPictureAs<BedMapError>(path, "bed map",
+                             [](const unsigned char* data, size_t size) { return decodeBedMap(data, size); });
 }

@@ -59,17 +59,8 @@ MaskPicture decodeMask(const unsigned char* data, size_t size, uint64_t maxPixel
 
 MaskPicture readMaskFile(const std::string& path)
 {
-    std::vector<unsigned char> bytes;
-    try {
-        bytes = readPictureFile(path, "mask");
-    } catch (const PictureFileError& e) {
-        throw MaskError(e.what());
-    }
-    try {
-        return decodeMask(bytes.data(), bytes.size());
-    } catch (const MaskError& e) {
-        throw MaskError("the mask '" + path + "': " + e.what());
-    }
+    return readPictureAs<MaskError>(path, "mask",
+                             [](const unsigned char* data, size_t size) { return decodeMask(data, size); });
 }
 
 std::vector<uint8_t> scaleMask(const MaskPicture& mask, int width, int height)

@@ -18,3 +18,21 @@ constexpr long PICTURE_MAX_FILE_BYTES = 256L << 20;
 
 // what names the file in messages ("mask", "bed map"); throws PictureFileError.
 std::vector<unsigned char> readPictureFile(const std::string& path, const std::string& what);
+
+// Reads the file and decodes it with decode(bytes, size); every failure becomes
+// an Error, the decoder's with the file named: "the mask 'FILE': ...".
+template <typename Error, typename Decode>
+auto readPictureAs(const std::string& path, const std::string& what, Decode decode)
+{
+    std::vector<unsigned char> bytes;
+    try {
+        bytes = readPictureFile(path, what);
+    } catch (const PictureFileError& e) {
+        throw Error(e.what());
+    }
+    try {
+        return decode(bytes.data(), bytes.size());
+    } catch (const Error& e) {
+        throw Error("the " + what + " '" + path + "': " + e.what());
+    }
+}

@@ -21,19 +21,11 @@
 #include "sim/sources.h"
 #include "sim/sponge.h"
 #include "simd/targets.h"
+#include "sized_config.h"
 
 namespace {
 
 constexpr double PI = 3.14159265358979323846;
-
-BasinConfig sized(int width, int height, int threads = 1)
-{
-    BasinConfig c;
-    c.width = width;
-    c.height = height;
-    c.threads = threads;
-    return c;
-}
 
 std::string firstDifference(const Basin& a, const Basin& b)
 {

@@ -15,17 +15,9 @@
 #include "sim/basin_state.h"
 #include "sim/volume.h"
 #include "simd/targets.h"
+#include "sized_config.h"
 
 namespace {
-
-BasinConfig sized(int width, int height, int threads = 1)
-{
-    BasinConfig c;
-    c.width = width;
-    c.height = height;
-    c.threads = threads;
-    return c;
-}
 
 // Islands against the walls and in the open, the drops' seed set.
 Basin walled(int width, int height, int threads, bool keep)
